@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Escape ends the player at once with exit code 0; uppercase M and L are not the toggle keys.
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb 1280x720x24
+start_player SDL_AUDIODRIVER=dummy
+wait_window
+xdotool key shift+m shift+l Escape
+wait_player 30
+
+check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
+check "M and L print nothing" [ "$(cat "$ERR")" == "unit tests run successfully" ]
+finish

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Left alone, the player runs the whole demo (184 s of music) and ends by itself with code 0.
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb 1280x720x24
+start_player SDL_AUDIODRIVER=dummy
+started=$SECONDS
+wait_player 260
+elapsed=$((SECONDS - started))
+
+check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
+check "ran at least 184 s (took ${elapsed} s)" [ "$elapsed" -ge 184 ]
+check "stderr begins with the self-test" first_line_is "$ERR" "unit tests run successfully"
+check "stderr ends with the end of the demo" last_line_is "$ERR" "out of demo..."
+finish

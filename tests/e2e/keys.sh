@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The real player under its own Xvfb: the toggle keys report, q quits with 0, logs in bin/.
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb 1280x720x24
+start_player SDL_AUDIODRIVER=dummy
+wait_window
+xdotool key m m l Home q
+wait_player 30
+
+check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
+check "logs written in the start directory" [ -f "$OUT" -a -f "$ERR" ]
+check "no logs in the parent" [ ! -e "$ROOT/stdout.txt" -a ! -e "$ROOT/stderr.txt" ]
+check "stderr begins with the self-test line" first_line_is "$ERR" "unit tests run successfully"
+check "cwd is the parent of bin/" has_line "$OUT" "cwd: $(cd "$ROOT" && pwd -P)"
+check "GL information lines" lines_in_order "$OUT" \
+    "$(grep -m1 '^# glinfo: Vendor:   .' "$OUT")" \
+    "$(grep -m1 '^#         Renderer: .' "$OUT")" \
+    "$(grep -m1 '^#         Version:  .' "$OUT")"
+check "three GL lines present" [ "$(grep -cE '^# glinfo: Vendor:   .|^#         Renderer: .|^#         Version:  .' "$OUT")" -eq 3 ]
+check "m m l in order" lines_in_order "$ERR" "mute" "unmute" "unlimited"
+check "Home turns the spectrum window off" has_line "$OUT" "fft-window off"
+check "q ends before the demo does" bash -c "! grep -qxF 'out of demo...' '$ERR'"
+finish

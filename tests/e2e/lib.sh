@@ -1,0 +1,95 @@
+# lib.sh - shared helpers for the end-to-end tests, which run the real demoplayer binary.
+#
+# Each test gets its own temporary root (<root>/bin/demoplayer, as the player is laid out) and,
+# where it needs one, its own Xvfb server, so tests can run in parallel without sending keys to
+# each other's windows. Everything is removed when the test exits.
+set -uo pipefail
+
+PLAYER=${PLAYER:?PLAYER must name the demoplayer binary}
+ROOT=$(mktemp -d)
+XVFB_PID=
+APP_PID=
+failures=0
+
+cleanup() {
+    [[ -n "$APP_PID" ]] && kill -9 "$APP_PID" 2>/dev/null
+    [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null
+    rm -rf "$ROOT"
+}
+trap cleanup EXIT
+
+mkdir -p "$ROOT/bin"
+cp "$PLAYER" "$ROOT/bin/demoplayer"
+
+# start_xvfb WIDTHxHEIGHTxDEPTH: a private X server; sets DISPLAY.
+start_xvfb() {
+    local fifo="$ROOT/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$fifo" 2>/dev/null &
+    XVFB_PID=$!
+    local n
+    read -r -t 20 n <"$fifo" || { echo "FAIL: Xvfb did not start"; exit 1; }
+    export DISPLAY=":$n"
+}
+
+# start_player [env assignments...]: runs the player from bin/ in the background.
+start_player() {
+    (cd "$ROOT/bin" && exec env "$@" ./demoplayer) &
+    APP_PID=$!
+}
+
+# wait_player SECONDS: waits for the player to end; sets EXIT_CODE (124 on timeout).
+wait_player() {
+    local deadline=$((SECONDS + $1))
+    while kill -0 "$APP_PID" 2>/dev/null; do
+        if ((SECONDS >= deadline)); then
+            kill -9 "$APP_PID" 2>/dev/null
+            wait "$APP_PID" 2>/dev/null
+            EXIT_CODE=124
+            APP_PID=
+            return
+        fi
+        sleep 0.1
+    done
+    wait "$APP_PID"
+    EXIT_CODE=$?
+    APP_PID=
+}
+
+# wait_window: blocks until the player's window exists and its main loop has started.
+wait_window() {
+    timeout 30 xdotool search --sync --onlyvisible --name '^OpenGL$' >/dev/null ||
+        { echo "FAIL: no window appeared"; cat "$ROOT/bin/stderr.txt" 2>/dev/null; exit 1; }
+    sleep 0.5
+}
+
+OUT="$ROOT/bin/stdout.txt"
+ERR="$ROOT/bin/stderr.txt"
+
+check() { # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
+}
+has_line() { grep -qxF -- "$2" "$1"; }
+first_line_is() { [[ "$(head -n 1 "$1")" == "$2" ]]; }
+last_line_is() { [[ "$(tail -n 1 "$1")" == "$2" ]]; }
+# lines_in_order FILE LINE...: each line appears, after the one before it.
+lines_in_order() {
+    local file=$1 pos=0 n
+    shift
+    for line in "$@"; do
+        n=$(grep -nxF -- "$line" "$file" | awk -F: -v p="$pos" '$1 > p {print $1; exit}')
+        [[ -n "$n" ]] || return 1
+        pos=$n
+    done
+}
+
+finish() {
+    if ((failures)); then
+        echo "--- stdout.txt"; cat "$OUT" 2>/dev/null
+        echo "--- stderr.txt"; cat "$ERR" 2>/dev/null
+        exit 1
+    fi
+    exit 0
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Every way the window can fail ends with exit code 1 and the system's own line in stderr.txt.
+source "$(dirname "$0")/lib.sh"
+
+# No video back-end at all: the window class cannot be registered.
+start_player SDL_VIDEODRIVER=no-such-driver
+wait_player 30
+check "no video: exit 1" [ "$EXIT_CODE" -eq 1 ]
+check "no video: message" last_line_is "$ERR" "RegisterClass() failed: Cannot register window class."
+
+# A display that cannot switch to 1280x720.
+start_xvfb 640x480x24
+start_player
+wait_player 30
+check "small display: exit 1" [ "$EXIT_CODE" -eq 1 ]
+check "small display: one line after the self-test" \
+    [ "$(cat "$ERR")" == $'unit tests run successfully\nfailed creating window, exiting' ]
+
+# A display without a usable OpenGL: no pixel format can be found.
+kill "$XVFB_PID"; XVFB_PID=
+rm -f "$ROOT/displayfd"
+start_xvfb 1280x720x24
+start_player SDL_OPENGL_LIBRARY=/nonexistent/libGL.so.1
+wait_player 30
+check "no GL: exit 1" [ "$EXIT_CODE" -eq 1 ]
+check "no GL: message" last_line_is "$ERR" \
+    "ChoosePixelFormat() failed: Cannot find a suitable pixel format."
+check "no GL: no GL information" bash -c "! grep -q glinfo '$OUT'"
+finish
