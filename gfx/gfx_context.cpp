@@ -1,0 +1,1 @@
+// gfx_context.cpp - being written

@@ -1,0 +1,25 @@
+// image.h - the FreeImage wrapper: reads an image file into a bitmap.
+//
+// Its own small library: the host and the plug-ins that read colour look-up images link it.
+// FreeImage's diagnostics are routed to the standard error (installed on the first load).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct FIBITMAP;
+
+struct Image {
+    FIBITMAP* bitmap = nullptr; // null when nothing was loaded
+    std::string fileName;       // empty unless the caller sets it
+
+    int width() const;        // 0 without a bitmap
+    int height() const;       // 0 without a bitmap
+    int bitsPerPixel() const; // 0 without a bitmap
+    // Rows bottom first, each padded to 4 bytes, colours in blue-green-red(-alpha) order.
+    uint8_t* bits() const;    // null without a bitmap
+    void freeBitmap();        // frees the bitmap and sets it null
+};
+
+// An unknown or unreadable file gives an Image without a bitmap.
+Image loadImage(const std::string& path);

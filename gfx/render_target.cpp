@@ -1,0 +1,1 @@
+// render_target.cpp - being written

@@ -1,0 +1,1 @@
+// shader_library.cpp - being written

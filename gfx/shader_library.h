@@ -1,0 +1,55 @@
+// shader_library.h - named GLSL programs with their uniforms found once after linking.
+//
+// Owned by the graphics context, which exposes it as loadShader/loadShaderGeometry/
+// loadShaderDefines/hasShader/useShader/setTexture/setMatrix/setVector. Callers address
+// programs and uniforms by name only. Every load request is remembered with its defines text,
+// also a failed one, so that setters on a program that failed to build stay silent.
+// Requires a current GL context and loaded entry points (gl_loader.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+struct TextureHandle;
+
+struct ShaderUniform {
+    int32_t location;
+    uint32_t type; // GL type
+    int32_t unit;  // texture unit, samplers only (-1 otherwise)
+};
+
+struct ShaderProgram {
+    uint32_t program = 0;
+    std::unordered_map<std::string, ShaderUniform> vectors;
+    std::unordered_map<std::string, ShaderUniform> matrices;
+    std::unordered_map<std::string, ShaderUniform> samplers;
+};
+
+struct ShaderSource {
+    std::string defines; // empty when none was given
+};
+
+class ShaderLibrary {
+  public:
+    // Loads the fallback program "default_shader" from data/shaders/default.vert/.frag.
+    void init();
+    // Compiles, links and registers. `geometryFile` may be empty; `defines` may be null and is
+    // passed as a separate first source string. An existing entry is never replaced.
+    void load(const std::string& name, const std::string& vertexFile,
+              const std::string& geometryFile, const std::string& fragmentFile,
+              const char* defines);
+    bool hasShader(const std::string& name, const char* defines) const;
+    // Binds the program (falls back to "default_shader"); no GL call when already bound.
+    // A switch unbinds every texture of units 0..7.
+    uint32_t useShader(const std::string& name);
+    // The setters write into the bound program: call useShader first.
+    void setVector(const std::string& shader, const std::string& uniform, const float* v4);
+    void setMatrix(const std::string& shader, const std::string& uniform, const float* m16);
+    void setTexture(const std::string& shader, const std::string& sampler, TextureHandle* texture);
+
+  private:
+    std::unordered_map<std::string, ShaderProgram> programs_;
+    std::unordered_map<std::string, ShaderSource> sources_;
+    uint32_t bound_ = 0;
+};

@@ -1,0 +1,1 @@
+// texture_manager.cpp - being written

@@ -1,0 +1,46 @@
+// gl_test_context.h - a real GL context for tests (Xvfb or a desktop; llvmpipe in CI).
+//
+// Include it in a test file and the whole test binary gets, before its first test, a hidden
+// 1280x720 SDL window with a current compatibility context, the entry points loaded, and the
+// working directory at the project root (so data/ is found as at run time).
+#pragma once
+
+#include "gl_loader.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+class GlTestContext : public testing::Environment {
+  public:
+    void SetUp() override {
+        ASSERT_EQ(chdir(DEMO_ROOT), 0);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        window = SDL_CreateWindow("gl test", 0, 0, 1280, 720, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        context = SDL_GL_CreateContext(window);
+        ASSERT_NE(context, nullptr) << SDL_GetError();
+        testing::internal::CaptureStderr(); // the loader's warnings about this driver
+        loadGlExtensions();
+        testing::internal::GetCapturedStderr();
+    }
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+};
+
+// One per test binary; `inline` keeps it single across translation units.
+inline GlTestContext* const g_glTestContext =
+    static_cast<GlTestContext*>(testing::AddGlobalTestEnvironment(new GlTestContext));
+
+// Reads one RGBA pixel of the current read framebuffer.
+inline void readPixel(int x, int y, unsigned char rgba[4]) {
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
