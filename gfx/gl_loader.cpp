@@ -203,7 +203,9 @@ namespace {
 GlProcResolver g_resolve = nullptr;
 const char* g_extensions = nullptr;
 
-bool has(const char* name) { return hasGlExtensionIn(g_extensions, name); }
+bool has(const char* name) {
+    return hasGlExtensionIn(g_extensions, name);
+}
 
 // Stores whatever the resolver answers, null included, and says when it is null.
 template <typename T> void resolve(T& pointer, const char* name, bool quiet = false) {
@@ -214,7 +216,9 @@ template <typename T> void resolve(T& pointer, const char* name, bool quiet = fa
 #define RESOLVE(name) resolve(name, #name);
 #define IS_NULL(name) !name ||
 
-int swapIntervalOverSdl(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
+int swapIntervalOverSdl(int interval) {
+    return SDL_GL_SetSwapInterval(interval) == 0;
+}
 
 void loadVertexBufferObjects() {
     if (!has("GL_ARB_vertex_buffer_object")) {
@@ -232,7 +236,9 @@ void loadMultitexture() {
     GROUP_MULTITEXTURE(RESOLVE)
 }
 
-void loadTexture3D() { GROUP_TEX3D(RESOLVE) }
+void loadTexture3D() {
+    GROUP_TEX3D(RESOLVE)
+}
 
 void loadTextureCompression() {
     if (!has("GL_ARB_texture_compression")) {
@@ -242,9 +248,13 @@ void loadTextureCompression() {
     GROUP_COMPRESSION(RESOLVE)
 }
 
-void loadBlending() { GROUP_BLEND(RESOLVE) }
+void loadBlending() {
+    GROUP_BLEND(RESOLVE)
+}
 
-void loadShaders() { GROUP_SHADERS(RESOLVE) }
+void loadShaders() {
+    GROUP_SHADERS(RESOLVE)
+}
 
 void loadFramebufferObjects() {
     if (!has("GL_ARB_framebuffer_object"))

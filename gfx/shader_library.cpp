@@ -1,1 +1,367 @@
-// shader_library.cpp - being written
+// shader_library.cpp - see shader_library.h.
+//
+// Every log text of the library is written in this file and nowhere else; several carry odd
+// spacing on purpose (log readers and tests match them exactly).
+#include "shader_library.h"
+
+#include "assert_failed.h"
+#include "file_utils.h"
+#include "gl_loader.h"
+#include "texture_handle.h"
+
+#include <cstdio>
+#include <vector>
+
+// ---- state ----------------------------------------------------------------------------------
+
+namespace {
+
+// The uniform last reported missing, per kind. Process-wide on purpose: a setter that runs
+// every frame for a uniform the shader lacks must not flood the log, whichever library or
+// program it goes through.
+std::string g_lastMissingVector;
+std::string g_lastMissingMatrix;
+std::string g_lastMissingSampler;
+
+const char* const kFallbackShader = "default_shader";
+const int kUnboundTextureUnits = 8;
+
+// ---- names for the log ----------------------------------------------------------------------
+
+const char* samplerTypeName(uint32_t type) {
+    switch (type) {
+    case GL_SAMPLER_1D:
+        return "GL_SAMPLER_1D";
+    case GL_SAMPLER_2D:
+        return "GL_SAMPLER_2D";
+    case GL_SAMPLER_2D_SHADOW:
+        return "GL_SAMPLER_2D_SHADOW";
+    case GL_SAMPLER_3D:
+        return "GL_SAMPLER_3D";
+    case GL_SAMPLER_CUBE:
+        return "GL_SAMPLER_CUBE";
+    default:
+        return "unknown target";
+    }
+}
+
+const char* textureTargetName(uint32_t target) {
+    switch (target) {
+    case GL_TEXTURE_1D:
+        return "GL_TEXTURE_1D";
+    case GL_TEXTURE_2D:
+        return "GL_TEXTURE_2D";
+    case GL_TEXTURE_3D:
+        return "GL_TEXTURE_3D";
+    case GL_TEXTURE_CUBE_MAP:
+        return "GL_TEXTURE_CUBE_MAP";
+    default:
+        return "unknown target";
+    }
+}
+
+const char* stageTypeName(GLenum stage) {
+    switch (stage) {
+    case GL_VERTEX_SHADER:
+        return "GL_VERTEX_SHADER_ARB";
+    case GL_FRAGMENT_SHADER:
+        return "GL_FRAGMENT_SHADER_ARB";
+    case GL_GEOMETRY_SHADER:
+        return "GL_GEOMETRY_SHADER_ARB";
+    default:
+        return "unknown";
+    }
+}
+
+uint32_t targetOfSampler(uint32_t type) {
+    switch (type) {
+    case GL_SAMPLER_1D:
+        return GL_TEXTURE_1D;
+    case GL_SAMPLER_2D:
+    case GL_SAMPLER_2D_SHADOW:
+        return GL_TEXTURE_2D;
+    case GL_SAMPLER_3D:
+        return GL_TEXTURE_3D;
+    case GL_SAMPLER_CUBE:
+        return GL_TEXTURE_CUBE_MAP;
+    default:
+        assertFailed("unknown sampler");
+        return 0;
+    }
+}
+
+// ---- info logs ------------------------------------------------------------------------------
+
+// One line on stdout: header, "## InfoLog:", the driver's text. Drivers usually end their log
+// with a line end and sometimes do not; the line gets exactly one either way.
+void printInfoLog(const char* header, const std::vector<char>& log) {
+    std::string text(log.data());
+    if (text.empty() || text.back() != '\n') text += '\n';
+    std::fprintf(stdout, "%s## InfoLog:%s", header, text.c_str());
+}
+
+void printShaderInfoLog(GLuint shader, const std::string& header) {
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return;
+    std::vector<char> log(length + 1, '\0');
+    glGetShaderInfoLog(shader, length, nullptr, log.data());
+    printInfoLog(header.c_str(), log);
+}
+
+void printProgramInfoLog(GLuint program, const char* header) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return;
+    std::vector<char> log(length + 1, '\0');
+    glGetProgramInfoLog(program, length, nullptr, log.data());
+    printInfoLog(header, log);
+}
+
+// ---- building -------------------------------------------------------------------------------
+
+// A shader object of one stage, or 0 after reporting why. An unreadable file has been reported
+// by the reader already and fails without a message of its own.
+GLuint compileStage(GLenum stage, const std::string& path, const char* defines) {
+    GLuint shader = glCreateShader(stage);
+    std::string text;
+    if (!read_whole_file(path, text)) {
+        glDeleteShader(shader);
+        return 0;
+    }
+    // The defines go in front as a string of their own, joined to the file with nothing in
+    // between; a shader meant for defines therefore leaves its "#version" to them.
+    const GLchar* sources[2];
+    GLsizei count = 0;
+    if (defines) sources[count++] = defines;
+    sources[count++] = text.c_str();
+    glShaderSource(shader, count, sources, nullptr);
+    glCompileShader(shader);
+
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled == GL_TRUE) return shader;
+    std::fprintf(stderr, "## ERROR: compilation of %s failed\n", path.c_str());
+    printShaderInfoLog(shader, std::string("# ") + stageTypeName(stage) + "\n");
+    glDeleteShader(shader);
+    return 0;
+}
+
+// Links the stages into a new program, or gives 0 after reporting why. The stages are flagged
+// for deletion, so they live exactly as long as the program.
+GLuint linkProgram(GLuint vertex, GLuint geometry, GLuint fragment, const std::string& vertexFile,
+                   const std::string& geometryFile, const std::string& fragmentFile) {
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    if (geometry) glAttachShader(program, geometry);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    if (geometry) glDeleteShader(geometry);
+    glLinkProgram(program);
+
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked == GL_TRUE) {
+        std::fprintf(stdout, "# note: compiled %s %s\n", vertexFile.c_str(), fragmentFile.c_str());
+        return program;
+    }
+    std::fprintf(stdout, "## ERROR: linking of \n\t%s\t%s\t%s\nfailed\n", vertexFile.c_str(),
+                 geometryFile.c_str(), fragmentFile.c_str());
+    printProgramInfoLog(program, "Linking");
+    // Nothing will ever refer to it again; the stages go with it.
+    glDeleteProgram(program);
+    return 0;
+}
+
+// Files every active uniform by type; samplers get texture units in enumeration order.
+void enumerateUniforms(ShaderProgram& entry) {
+    GLint count = 0;
+    glGetProgramiv(entry.program, GL_ACTIVE_UNIFORMS, &count);
+    if (count < 1) return;
+    GLint maxLength = 0;
+    glGetProgramiv(entry.program, GL_ACTIVE_UNIFORM_MAX_LENGTH, &maxLength);
+    std::vector<GLchar> name(maxLength > 0 ? maxLength + 1 : 1, '\0');
+
+    int32_t nextUnit = 0;
+    for (GLint i = 0; i < count; ++i) {
+        GLint size = 0;
+        GLenum type = 0;
+        name[0] = '\0';
+        glGetActiveUniform(entry.program, static_cast<GLuint>(i), static_cast<GLsizei>(name.size()),
+                           nullptr, &size, &type, name.data());
+        GLint location = glGetUniformLocation(entry.program, name.data());
+        switch (type) {
+        case GL_FLOAT:
+        case GL_FLOAT_VEC2:
+        case GL_FLOAT_VEC3:
+        case GL_FLOAT_VEC4:
+            entry.vectors[name.data()] = {location, type, -1};
+            break;
+        case GL_FLOAT_MAT2:
+        case GL_FLOAT_MAT3:
+        case GL_FLOAT_MAT4:
+        case GL_FLOAT_MAT3x4:
+            entry.matrices[name.data()] = {location, type, -1};
+            break;
+        case GL_SAMPLER_1D:
+        case GL_SAMPLER_2D:
+        case GL_SAMPLER_2D_SHADOW:
+        case GL_SAMPLER_3D:
+        case GL_SAMPLER_CUBE:
+            entry.samplers[name.data()] = {location, type, nextUnit++};
+            break;
+        default:
+            assertFailed("unknown uniform-type");
+            break;
+        }
+    }
+}
+
+// Prints the missing-uniform warning unless this name was the last one reported for its kind.
+void reportMissing(std::string& lastReported, const char* text, const std::string& uniform,
+                   const std::string& shader) {
+    if (uniform == lastReported) return;
+    std::fprintf(stderr, "%s\"%s\" in %s\n", text, uniform.c_str(), shader.c_str());
+    lastReported = uniform;
+}
+
+// The setters' program. A failed build (source entry only) and a name never requested are
+// both silent: the failure was reported when it was built, and the draw falls back to
+// "default_shader".
+const ShaderProgram* findProgram(const std::unordered_map<std::string, ShaderProgram>& programs,
+                                 const std::string& shader) {
+    auto entry = programs.find(shader);
+    return entry != programs.end() ? &entry->second : nullptr;
+}
+
+} // namespace
+
+// ---- public ---------------------------------------------------------------------------------
+
+void ShaderLibrary::init() {
+    load(kFallbackShader, "data/shaders/default.vert", "", "data/shaders/default.frag", nullptr);
+}
+
+void ShaderLibrary::load(const std::string& name, const std::string& vertexFile,
+                         const std::string& geometryFile, const std::string& fragmentFile,
+                         const char* defines) {
+    const bool hasGeometry = !geometryFile.empty();
+    for (const std::string* path : {&vertexFile, &fragmentFile, &geometryFile}) {
+        if (path == &geometryFile && !hasGeometry) continue;
+        if (!file_exists(*path)) {
+            std::fprintf(stderr, "## ERROR: shader-file not found \"%s\"\n", path->c_str());
+            return;
+        }
+    }
+
+    // Every stage is compiled even after one failed, so one run shows every error.
+    GLuint vertex = compileStage(GL_VERTEX_SHADER, vertexFile, defines);
+    GLuint fragment = compileStage(GL_FRAGMENT_SHADER, fragmentFile, defines);
+    GLuint geometry = hasGeometry ? compileStage(GL_GEOMETRY_SHADER, geometryFile, defines) : 0;
+    const bool compiled = vertex && fragment && (geometry || !hasGeometry);
+
+    GLuint program = 0;
+    if (compiled) {
+        program = linkProgram(vertex, geometry, fragment, vertexFile, geometryFile, fragmentFile);
+    } else {
+        for (GLuint shader : {vertex, fragment, geometry})
+            if (shader) glDeleteShader(shader);
+    }
+
+    if (program) {
+        // The first registration of a name stands: other plug-ins may already be drawing with
+        // it. A later program under the same name is not kept, and so not left to leak.
+        if (programs_.count(name)) {
+            glDeleteProgram(program);
+        } else {
+            ShaderProgram entry;
+            entry.program = program;
+            enumerateUniforms(entry);
+            programs_.emplace(name, std::move(entry));
+        }
+    }
+    sources_.emplace(name, ShaderSource{defines ? defines : ""});
+}
+
+bool ShaderLibrary::hasShader(const std::string& name, const char* defines) const {
+    if (programs_.find(name) == programs_.end()) return false;
+    if (!defines) return true;
+    auto source = sources_.find(name);
+    return source != sources_.end() && source->second.defines == defines;
+}
+
+uint32_t ShaderLibrary::useShader(const std::string& name) {
+    auto entry = programs_.find(name);
+    if (entry == programs_.end()) {
+        assertFailed("shader not found");
+        entry = programs_.find(kFallbackShader);
+    }
+    // Without even the fallback, fixed function is the only thing left to draw with.
+    const uint32_t program = entry != programs_.end() ? entry->second.program : 0;
+    if (program == bound_) return program;
+
+    glUseProgram(program);
+    for (int unit = 0; unit < kUnboundTextureUnits; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_1D, 0);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glBindTexture(GL_TEXTURE_3D, 0);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    bound_ = program;
+    return program;
+}
+
+void ShaderLibrary::setVector(const std::string& shader, const std::string& uniform,
+                              const float* v4) {
+    const ShaderProgram* entry = findProgram(programs_, shader);
+    if (!entry) return;
+    auto found = entry->vectors.find(uniform);
+    if (found == entry->vectors.end()) {
+        reportMissing(g_lastMissingVector, "## warning: vector-uniform missing ", uniform, shader);
+        return;
+    }
+    if (v4) glUniform4fv(found->second.location, 1, v4);
+}
+
+void ShaderLibrary::setMatrix(const std::string& shader, const std::string& uniform,
+                              const float* m16) {
+    const ShaderProgram* entry = findProgram(programs_, shader);
+    if (!entry) return;
+    auto found = entry->matrices.find(uniform);
+    if (found == entry->matrices.end()) {
+        reportMissing(g_lastMissingMatrix, "## warning: matrix-uniform missing ", uniform, shader);
+        return;
+    }
+    if (m16) glUniformMatrix4fv(found->second.location, 1, GL_FALSE, m16);
+}
+
+void ShaderLibrary::setTexture(const std::string& shader, const std::string& sampler,
+                               TextureHandle* texture) {
+    const ShaderProgram* entry = findProgram(programs_, shader);
+    if (!entry) return;
+    auto found = entry->samplers.find(sampler);
+    if (found == entry->samplers.end()) {
+        reportMissing(g_lastMissingSampler, "## warning: sampler-uniform missing ", sampler,
+                      shader);
+        return;
+    }
+    // A texture that failed to load was reported where it failed; the unit stays unbound.
+    if (!texture) return;
+
+    const ShaderUniform& uniform = found->second;
+    const uint32_t target = targetOfSampler(uniform.type);
+    if (texture->target != target) {
+        std::fprintf(stderr, "# ERROR: texture-target mismatch in %s\n", shader.c_str());
+        std::fprintf(stderr, "#        parm:      %s\n", sampler.c_str());
+        std::fprintf(stderr, "#        sampler:   %s\n", samplerTypeName(uniform.type));
+        std::fprintf(stderr, "#        textarget: %s\n", textureTargetName(texture->target));
+        return;
+    }
+    glUniform1i(uniform.location, uniform.unit);
+    glActiveTexture(GL_TEXTURE0 + uniform.unit);
+    glBindTexture(target, texture->name);
+    glActiveTexture(GL_TEXTURE0);
+}

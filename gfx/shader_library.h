@@ -35,7 +35,8 @@ class ShaderLibrary {
     // Loads the fallback program "default_shader" from data/shaders/default.vert/.frag.
     void init();
     // Compiles, links and registers. `geometryFile` may be empty; `defines` may be null and is
-    // passed as a separate first source string. An existing entry is never replaced.
+    // passed as a separate first source string. The first registration of a name stands:
+    // a later load under the same name compiles, but its program is discarded.
     void load(const std::string& name, const std::string& vertexFile,
               const std::string& geometryFile, const std::string& fragmentFile,
               const char* defines);
