@@ -17,8 +17,8 @@ struct Image {
     int height() const;       // 0 without a bitmap
     int bitsPerPixel() const; // 0 without a bitmap
     // Rows bottom first, each padded to 4 bytes, colours in blue-green-red(-alpha) order.
-    uint8_t* bits() const;    // null without a bitmap
-    void freeBitmap();        // frees the bitmap and sets it null
+    uint8_t* bits() const; // null without a bitmap
+    void freeBitmap();     // frees the bitmap and sets it null
 };
 
 // An unknown or unreadable file gives an Image without a bitmap.

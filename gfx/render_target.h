@@ -27,8 +27,12 @@ class cRenderTarget_fbo : public iRenderTarget {
     bool hasDepth() const { return hasDepth_; }
 
   private:
+    // Deletes the framebuffer, lets go of the shared depth buffer and of an own texture.
+    void releaseGlObjects();
+
     uint32_t framebuffer_ = 0;
     uint32_t depthBuffer_ = 0;
+    int64_t depthKey_ = 0; // size key the shared depth buffer was taken under
     TextureHandle* texture_ = nullptr;
     bool hasDepth_ = false;
     bool ownsTexture_ = false; // made by initWithSize

@@ -35,4 +35,6 @@ enum FormatCode : int32_t {
     kFormatDepth24Stencil8 = 15,
 };
 
-inline bool isDepthFormat(int32_t code) { return code >= kFormatDepth && code <= kFormatDepth24Stencil8; }
+inline bool isDepthFormat(int32_t code) {
+    return code >= kFormatDepth && code <= kFormatDepth24Stencil8;
+}

@@ -12,8 +12,8 @@
 #include <unordered_map>
 
 // GL values of the system's codes. An unknown code fails an assertion and gives 0.
-uint32_t glFormatOfCode(int code);      // "unknown format"
-uint32_t glPixelFormatOfCode(int code); // as glFormatOfCode, but code 3 uploads as GL_RGBA
+uint32_t glFormatOfCode(int code);       // "unknown format"
+uint32_t glPixelFormatOfCode(int code);  // as glFormatOfCode, but code 3 uploads as GL_RGBA
 uint32_t glTargetOfDimensions(int dims); // 1, 2, 3; "unknown textarget"
 uint32_t glWrapOfMode(int wrap);         // 1 repeat, 2 clamp to edge; "unknown wrapmode"
 
@@ -32,8 +32,8 @@ class TextureManager {
     // loads it; dimensions 0 = decided by the image. Null for anything but 24/32-bit images.
     TextureHandle* loadTexture(const std::string& file, bool mipmaps, int wrap, bool compress,
                                int dimensions);
-    void updateTexture(TextureHandle* texture, int x, int y, int width, int height,
-                       int pixelFormat, const void* pixels);
+    void updateTexture(TextureHandle* texture, int x, int y, int width, int height, int pixelFormat,
+                       const void* pixels);
 
   private:
     std::unordered_map<std::string, TextureHandle*> byFile_;
