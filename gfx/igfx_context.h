@@ -29,7 +29,8 @@ struct RenderTargetHandle {
 
     RenderTargetHandle() = default;
     RenderTargetHandle(iRenderTarget* t, igfxContext* o) : target(t), owner(o) {}
-    RenderTargetHandle(RenderTargetHandle&& other) noexcept : target(other.target), owner(other.owner) {
+    RenderTargetHandle(RenderTargetHandle&& other) noexcept
+        : target(other.target), owner(other.owner) {
         other.target = nullptr;
         other.owner = nullptr;
     }

@@ -2,11 +2,11 @@
 #include "demo.h"
 
 #include "clock.h"
+#include "gfx_context.h"
 #include "gpu_fence.h"
 #include "window.h"
 #include "window_proc.h"
 
-#include <SDL_opengl.h>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,19 +21,20 @@ struct MusicClock {
 };
 
 cGLWindow g_window;
+gfxContext* g_gfx = nullptr; // made once the window exists; never destroyed
 KeySettings g_keys;
 MusicClock g_music;
-uint32_t g_frameCounter = 0;
 
 // Quitting skips the rest of the frame and all clean-up; the logs are already on disk.
 void hostWindowProc(const SDL_Event& event) {
     if (windowProc(event, g_keys) == WindowAction::Quit) std::exit(0);
 }
 
+// The frame's one clear; the visible scenes draw over it.
 void clearFrame() {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    g_gfx->setClearDepth(1.0f);
+    g_gfx->setClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    g_gfx->clear(3);
 }
 
 } // namespace
@@ -45,16 +46,20 @@ void demoInitialise() {
                              /*fullScreen*/ true, /*useWindowHeight*/ false,
                              /*show*/ true};
     g_window.openWindow(desc);
-    gpuFenceInit();
-    clearFrame();
+
+    g_gfx = new gfxContext();
+    g_gfx->init(&g_window);
+    g_gfx->setClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    g_gfx->clear(3);
 }
 
 void demoMainLoop() {
     g_music.start();
     for (;;) {
         g_window.pumpMessages();
-        g_frameCounter = advanceFrameCounter(g_frameCounter);
-        clearFrame(); // the frame's one clear; the visible scenes draw over it
+        g_gfx->frameCounter =
+            static_cast<int32_t>(advanceFrameCounter(static_cast<uint32_t>(g_gfx->frameCounter)));
+        clearFrame();
         gpuFenceWait();
         g_window.swapBuffers();
         if (g_music.get_time_ms() > kDemoEndMs) break;

@@ -1,6 +1,6 @@
 // demo.h - the host's start-up and frame loop, called in this order by main():
 //
-//   demoInitialise()  window and GL context, first cleared frame
+//   demoInitialise()  window, GL context, graphics context, first cleared frame
 //   demoMainLoop()    per frame: messages -> frame counter -> compose -> GPU fence -> swap,
 //                     until the music position passes 184000 ms; then "out of demo..."
 //

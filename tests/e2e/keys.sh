@@ -20,5 +20,8 @@ check "GL information lines" lines_in_order "$OUT" \
 check "three GL lines present" [ "$(grep -cE '^# glinfo: Vendor:   .|^#         Renderer: .|^#         Version:  .' "$OUT")" -eq 3 ]
 check "m m l in order" lines_in_order "$ERR" "mute" "unmute" "unlimited"
 check "Home turns the spectrum window off" has_line "$OUT" "fft-window off"
+check "a complete data/ gives no error lines" bash -c "! grep -h 'ERROR' '$OUT' '$ERR'"
+check "the context's own programs compiled" has_line "$OUT" \
+    "# note: compiled data/shaders/debugcol.vert data/shaders/debugcol.frag"
 check "q ends before the demo does" bash -c "! grep -qxF 'out of demo...' '$ERR'"
 finish

@@ -20,6 +20,8 @@ trap cleanup EXIT
 
 mkdir -p "$ROOT/bin"
 cp "$PLAYER" "$ROOT/bin/demoplayer"
+# The built data/, as ./run.sh leaves it beside bin/.
+[[ -n "${DEMO_DATA:-}" && -d "$DEMO_DATA" ]] && cp -r "$DEMO_DATA" "$ROOT/data"
 
 # start_xvfb WIDTHxHEIGHTxDEPTH: a private X server; sets DISPLAY.
 start_xvfb() {
