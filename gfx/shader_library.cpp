@@ -126,6 +126,8 @@ GLuint compileStage(GLenum stage, const std::string& path, const char* defines) 
     GLuint shader = glCreateShader(stage);
     std::string text;
     if (!read_whole_file(path, text)) {
+        // The reader's own line does not say which file; this one does.
+        std::fprintf(stderr, "## ERROR: compilation of %s failed\n", path.c_str());
         glDeleteShader(shader);
         return 0;
     }

@@ -171,6 +171,17 @@ TEST_F(ShaderLibraryTest, MissingFileIsReportedFirstInVertexFragmentGeometryOrde
     }
 }
 
+TEST_F(ShaderLibraryTest, EmptyFileFailsLikeACompileErrorNamingTheFile) {
+    const std::string empty = write("empty.frag", "");
+    Output o = capture([&] { lib_.load("hollow", vert_, "", empty, nullptr); });
+    EXPECT_EQ(o.err, "read empty file...\n## ERROR: compilation of " + empty + " failed\n");
+    EXPECT_FALSE(lib_.hasShader("hollow", nullptr));
+    capture([&] { lib_.useShader("hollow"); }); // falls back instead of crashing
+    GLint bound = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), lib_.useShader("default_shader"));
+}
+
 TEST_F(ShaderLibraryTest, LoadsTwoOrThreeStagesAndNotesTheFiles) {
     Output o = capture([&] { lib_.load("two", vert_, "", tint_, nullptr); });
     EXPECT_EQ(o.out, "# note: compiled " + vert_ + " " + tint_ + "\n");
