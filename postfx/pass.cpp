@@ -1,0 +1,59 @@
+// pass.cpp - see pass.h.
+#include "pass.h"
+
+#include "postfx.h"
+#include "render_state.h"
+
+#include <string>
+
+const std::string kTex0 = "tex0";
+const std::string kTex0Size = "tex0siz";
+const std::string kOpacity = "opasity";
+
+void postSetDefault2DState(igfxContext* gfx) {
+    uint64_t& w = *gfx->renderState();
+    rs::setDepthWrite(w, false);
+    rs::setDepthFunc(w, kDepthAlways);
+    rs::setCulling(w, false);
+    rs::setBlend(w, kBlendOne, kBlendZero, kBlendOne, kBlendZero);
+    rs::setColorMask(w, 0xf);
+}
+
+void postRegister(igfxContext* gfx, bool& registered, const char* name, const char* vertexFile,
+                  const char* fragmentFile) {
+    if (registered) return;
+    registered = true;
+    gfx->loadShader(name, std::string("data/shaders/") + vertexFile,
+                    std::string("data/shaders/") + fragmentFile);
+}
+
+void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination,
+               int clearFlags) {
+    gfx->pushRenderState();
+    postSetDefault2DState(gfx);
+    if (destination && *destination) (*destination)->bind(gfx, clearFlags);
+    gfx->useShader(shader);
+}
+
+void endPass(igfxContext* gfx, iRenderTarget** destination) {
+    gfx->drawFullscreenQuad();
+    if (destination && *destination) (*destination)->unbind(gfx);
+    gfx->popRenderState();
+}
+
+void setScalar(igfxContext* gfx, const std::string& shader, const std::string& uniform, float value) {
+    const float v[4] = {value, value, value, value};
+    gfx->setVector(shader, uniform, v);
+}
+
+void setVec4(igfxContext* gfx, const std::string& shader, const std::string& uniform, float x, float y,
+             float z, float w) {
+    const float v[4] = {x, y, z, w};
+    gfx->setVector(shader, uniform, v);
+}
+
+void setTextureSize(igfxContext* gfx, const std::string& shader, const TextureHandle* texture,
+                    const std::string& uniform) {
+    const float w = static_cast<float>(texture->width), h = static_cast<float>(texture->height);
+    setVec4(gfx, shader, uniform, w, h, 1.0f / w, 1.0f / h);
+}
