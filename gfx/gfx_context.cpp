@@ -3,6 +3,8 @@
 
 #include "file_utils.h"
 #include "gl_loader.h"
+#include "load_obj_model.h"
+#include "obj_loader.h"
 #include "window.h"
 
 #include <cstdio>
@@ -244,14 +246,19 @@ void gfxContext::setVector(const std::string& shader, const std::string& uniform
 
 // ---- models ---------------------------------------------------------------------------------
 
+// A name counts as registered only with a model: model() enters names it does not know with
+// none, and a lookup before the load must not keep the model from ever loading.
 iModel* gfxContext::loadModel(const std::string& name, const std::string& file) {
-    if (models_.count(name)) {
+    auto found = models_.find(name);
+    if (found != models_.end() && found->second) {
         std::fprintf(stderr, "# already inserted model %s\n", name.c_str());
-        return model(name);
+        return found->second;
     }
-    // Wavefront OBJ is the one model format; the mesh loader registers such files here.
-    std::fprintf(stderr, "## ERROR: no loader for model file \"%s\" (%s)\n", file.c_str(),
-                 name.c_str());
+    if (is_obj_extension(file_extension(file))) {
+        cModel* loaded = load_obj_model(file);
+        loaded->upload(true);
+        models_[name] = loaded;
+    }
     return model(name);
 }
 

@@ -5,6 +5,7 @@
 // the Itanium C++ ABI a pointer to a virtual member function holds 1 + its byte offset in the
 // table, which gives each operation's slot. A virtual destructor takes two slots there.
 #include "igfx_context.h"
+#include "imodel.h"
 #include "irender_target.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 template <typename F> static long slotOf(F member) {
     struct {
@@ -95,6 +97,19 @@ TEST(SlotOrder, RenderTarget) {
     EXPECT_EQ(slotOf(&R::bind), 2);
     EXPECT_EQ(slotOf(&R::unbind), 3);
     EXPECT_EQ(slotOf(&R::texture), 4); // the destructor follows in slots 5 and 6
+}
+
+TEST(SlotOrder, Model) {
+    // No virtual destructor: the seven operations are the whole table.
+    using M = iModel;
+    EXPECT_EQ(slotOf(&M::draw), 0);
+    EXPECT_EQ(slotOf(&M::draw_groups), 1);
+    EXPECT_EQ(slotOf(&M::group_count), 2);
+    EXPECT_EQ(slotOf(&M::get_bounds), 3);
+    EXPECT_EQ(slotOf(&M::draw_group), 4);
+    EXPECT_EQ(slotOf(&M::bind), 5);
+    EXPECT_EQ(slotOf(&M::unbind), 6);
+    EXPECT_FALSE(std::has_virtual_destructor<M>::value);
 }
 
 TEST(SlotOrder, RenderTargetHandleIsATargetPointerFirst) {
