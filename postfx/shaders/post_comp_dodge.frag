@@ -1,0 +1,18 @@
+#version 330 compatibility
+// Colour dodge: under divided by the inverse of over, clipped at white; opacity fades it in.
+
+uniform sampler2D tex_over;
+uniform sampler2D tex_under;
+uniform vec4 opasity;
+
+in vec2 uv;
+layout(location = 0) out vec4 fragColor;
+
+void main() {
+    vec4 over = texture(tex_over, uv);
+    vec4 under = texture(tex_under, uv);
+    float o = opasity.x;
+    // A white over would divide by zero: it dodges everything but black to white.
+    vec3 dodge = min(under.rgb / max(1.0 - over.rgb, vec3(1e-4)), vec3(1.0));
+    fragColor = vec4(mix(under.rgb, dodge, o), under.a);
+}

@@ -1,0 +1,17 @@
+#version 330 compatibility
+// Under multiplied by over (a vignette darkens the corners this way); opacity 0 leaves under
+// as it is, 1 multiplies fully.
+
+uniform sampler2D tex_over;
+uniform sampler2D tex_under;
+uniform vec4 opasity;
+
+in vec2 uv;
+layout(location = 0) out vec4 fragColor;
+
+void main() {
+    vec4 over = texture(tex_over, uv);
+    vec4 under = texture(tex_under, uv);
+    float o = opasity.x;
+    fragColor = vec4(under.rgb * mix(vec3(1.0), over.rgb, o), under.a);
+}

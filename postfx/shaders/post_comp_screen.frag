@@ -1,0 +1,17 @@
+#version 330 compatibility
+// Screen: one minus the product of the inverses, so it only brightens; opacity fades it in.
+
+uniform sampler2D tex_over;
+uniform sampler2D tex_under;
+uniform vec4 opasity;
+
+in vec2 uv;
+layout(location = 0) out vec4 fragColor;
+
+void main() {
+    vec4 over = texture(tex_over, uv);
+    vec4 under = texture(tex_under, uv);
+    float o = opasity.x;
+    vec3 screen = 1.0 - (1.0 - under.rgb) * (1.0 - over.rgb);
+    fragColor = vec4(mix(under.rgb, screen, o), under.a);
+}

@@ -1,0 +1,41 @@
+#version 330 compatibility
+// Block glitch: the frame is cut into a grid of blocks whose size changes with the seed;
+// each block is hit with a chance of half "parms".y and then shows a sideways-shifted patch
+// of the picture, sometimes with its channels rotated. "parms".x is a time: the pattern
+// changes eight times per unit. Blocks not hit (all of them at amount 0) are untouched.
+
+uniform sampler2D tex0;
+uniform vec4 parms;
+
+in vec2 uv;
+
+out vec4 colour;
+
+uint mixBits(uint x) {
+    x ^= x >> 16;
+    x *= 0x7feb352du;
+    x ^= x >> 15;
+    x *= 0x846ca68bu;
+    x ^= x >> 16;
+    return x;
+}
+
+// In [0, 1).
+float rand(vec3 p) {
+    uvec3 q = floatBitsToUint(p);
+    return float(mixBits(q.x ^ mixBits(q.y ^ mixBits(q.z))) >> 8) * (1.0 / 16777216.0);
+}
+
+void main() {
+    float seed = floor(parms.x * 8.0);
+    vec2 grid = vec2(16.0, 9.0) * (1.0 + floor(rand(vec3(seed, 0.0, 1.0)) * 3.0));
+    vec2 block = floor(uv * grid);
+    vec4 picture = texture(tex0, uv);
+    if (rand(vec3(block, seed)) >= 0.5 * parms.y) {
+        colour = picture;
+        return;
+    }
+    float shift = (rand(vec3(block, seed + 0.5)) - 0.5) * 0.25;
+    vec4 moved = texture(tex0, vec2(fract(uv.x + shift), uv.y));
+    colour = rand(vec3(block.yx, seed)) < 0.3 ? moved.gbra : moved;
+}

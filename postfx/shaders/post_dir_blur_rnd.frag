@@ -1,0 +1,42 @@
+#version 330 compatibility
+// Directional blur with jittered taps: eight taps spread over "blurdir" pixels to either
+// side, each pixel starting at a random fraction of the tap spacing that changes with
+// "time_s". Long blurs then show fine noise instead of eight ghost copies, and the next,
+// longer pass of a chain smooths it out.
+
+uniform sampler2D tex0;
+uniform vec4 blurdir;
+uniform vec4 tex0siz;
+uniform vec4 time_s;
+
+in vec2 uv;
+
+out vec4 colour;
+
+const int kTaps = 8;
+
+uint mixBits(uint x) {
+    x ^= x >> 16;
+    x *= 0x7feb352du;
+    x ^= x >> 15;
+    x *= 0x846ca68bu;
+    x ^= x >> 16;
+    return x;
+}
+
+// In [0, 1).
+float rand(vec3 p) {
+    uvec3 q = floatBitsToUint(p);
+    return float(mixBits(q.x ^ mixBits(q.y ^ mixBits(q.z))) >> 8) * (1.0 / 16777216.0);
+}
+
+void main() {
+    float jitter = rand(vec3(floor(gl_FragCoord.xy), time_s.x));
+    vec2 reach = blurdir.xy * tex0siz.zw;
+    vec4 sum = vec4(0.0);
+    for (int i = 0; i < kTaps; ++i) {
+        float t = (float(i) + jitter) / float(kTaps) * 2.0 - 1.0;
+        sum += texture(tex0, uv + t * reach);
+    }
+    colour = sum / float(kTaps);
+}

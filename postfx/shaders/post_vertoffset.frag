@@ -1,0 +1,25 @@
+#version 330 compatibility
+// Vertical offset: the picture slides up by "parms".x of the frame height and is smeared
+// vertically over "parms".y pixels. Rows the picture no longer covers are left as they are
+// (the pass clears them first), rather than smearing the edge row over them.
+
+uniform sampler2D tex0;
+uniform vec4 parms;
+
+in vec2 uv;
+
+out vec4 colour;
+
+const int kTaps = 9;
+
+void main() {
+    vec2 from = vec2(uv.x, uv.y - parms.x);
+    if (from.y < 0.0 || from.y > 1.0) discard;
+    float spread = parms.y / float(textureSize(tex0, 0).y);
+    vec4 sum = vec4(0.0);
+    for (int i = 0; i < kTaps; ++i) {
+        float t = float(i) / float(kTaps - 1) - 0.5;
+        sum += texture(tex0, vec2(from.x, from.y + t * spread));
+    }
+    colour = sum / float(kTaps);
+}

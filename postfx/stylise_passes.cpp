@@ -1,0 +1,148 @@
+// stylise_passes.cpp - the single-pass stylising effects: colour offset, depth of field,
+// vertical offset, noise distortion, barrel, the two digital glitches, 3D-LUT grading and
+// the jittered directional blur the streaks are made of.
+//
+// Each is one standard pass (pass.h); the shader decides the look, this file only fixes what
+// it is fed. Names are constants so that a call allocates nothing.
+#include "pass.h"
+#include "postfx.h"
+
+#include <string>
+
+namespace {
+
+const std::string kColOffset = "coloffset";
+const std::string kDof = "dof";
+const std::string kVertOffset = "vertoffset";
+const std::string kDistNoise = "distnoise";
+const std::string kBarrel = "post_barrel";
+const std::string kDigiGlitch = "digiglitch";
+const std::string kDigiGlitch2 = "digiglitch2";
+const std::string kRgbLut = "post_rgb_lut";
+const std::string kDirBlurRnd = "dir_blur_rnd";
+
+const std::string kAspect = "aspect";
+const std::string kParms = "parms";
+const std::string kDepthTex = "depthtex";
+const std::string kTime = "time";
+const std::string kDistVal = "distval";
+const std::string kTimeS = "time_s";
+const std::string kGlitch = "glitch";
+const std::string kTex = "tex";
+const std::string kLut = "rgb_lut";
+const std::string kBlurDir = "blurdir";
+
+bool g_colOffsetRegistered = false;
+bool g_dofRegistered = false;
+bool g_vertOffsetRegistered = false;
+bool g_distNoiseRegistered = false;
+bool g_barrelRegistered = false;
+bool g_digiGlitchRegistered = false;
+bool g_digiGlitch2Registered = false;
+bool g_rgbLutRegistered = false;
+bool g_dirBlurRndRegistered = false;
+
+} // namespace
+
+void postColOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
+    postRegister(gfx, g_colOffsetRegistered, "coloffset", "post_coloffset.vert",
+                 "post_coloffset.frag");
+    beginPass(gfx, kColOffset, destination);
+    gfx->setTexture(kColOffset, kTex0, source);
+    setScalar(gfx, kColOffset, kAspect,
+              static_cast<float>(source->width) / static_cast<float>(source->height));
+    setTextureSize(gfx, kColOffset, source);
+    endPass(gfx, destination);
+}
+
+void postDof(igfxContext* gfx, iRenderTarget* source, iRenderTarget** destination, float a,
+             float b) {
+    postRegister(gfx, g_dofRegistered, "dof", "post_dof.vert", "post_dof.frag");
+    // The depth copy binds the source itself, so it has to happen before the destination is
+    // bound (targets do not nest).
+    TextureHandle* depth = gfx->depthTexture(source);
+    TextureHandle* colour = source->texture();
+    beginPass(gfx, kDof, destination);
+    gfx->setTexture(kDof, kTex0, colour);
+    setVec4(gfx, kDof, kParms, a, b, 0.0f, 0.0f);
+    gfx->setTexture(kDof, kDepthTex, depth);
+    setTextureSize(gfx, kDof, colour);
+    endPass(gfx, destination);
+}
+
+void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
+                    const float& amount, const float& scale) {
+    postRegister(gfx, g_vertOffsetRegistered, "vertoffset", "post_vertoffset.vert",
+                 "post_vertoffset.frag");
+    // Cleared first: the shader leaves the rows the shifted image no longer covers untouched.
+    beginPass(gfx, kVertOffset, destination, 3);
+    gfx->setTexture(kVertOffset, kTex0, source);
+    // The blur length is given in pixels of a 1280-wide frame and follows the destination;
+    // without one the pass draws into the bound framebuffer, whose width the viewport holds.
+    const TextureHandle* out = destination && *destination ? (*destination)->texture() : nullptr;
+    const float width = static_cast<float>(out ? out->width : gfx->viewport()[2]);
+    setVec4(gfx, kVertOffset, kParms, amount, width * scale / 1280.0f, 0.0f, 0.0f);
+    endPass(gfx, destination);
+}
+
+void postDistNoise(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float time,
+                   float strength) {
+    postRegister(gfx, g_distNoiseRegistered, "distnoise", "post_distort_noise_rgb.vert",
+                 "post_distort_noise_rgb.frag");
+    beginPass(gfx, kDistNoise, destination);
+    gfx->setTexture(kDistNoise, kTex0, source);
+    setScalar(gfx, kDistNoise, kTime, time);
+    setTextureSize(gfx, kDistNoise, source);
+    setScalar(gfx, kDistNoise, kDistVal, strength);
+    endPass(gfx, destination);
+}
+
+void postBarrel(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
+    postRegister(gfx, g_barrelRegistered, "post_barrel", "post_barrel.vert", "post_barrel.frag");
+    beginPass(gfx, kBarrel, destination);
+    gfx->setTexture(kBarrel, kTex0, source);
+    endPass(gfx, destination);
+}
+
+void postDigitalGlitch(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
+                       float a, float b) {
+    postRegister(gfx, g_digiGlitchRegistered, "digiglitch", "post_comp.vert",
+                 "post_digital_glitch.frag");
+    beginPass(gfx, kDigiGlitch, destination);
+    setVec4(gfx, kDigiGlitch, kParms, a, b, 0.0f, 0.0f);
+    gfx->setTexture(kDigiGlitch, kTex0, source);
+    endPass(gfx, destination);
+}
+
+void postDigitalGlitch2(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
+                        float time, float glitch) {
+    postRegister(gfx, g_digiGlitch2Registered, "digiglitch2", "post_comp.vert",
+                 "post_digital_glitch2.frag");
+    beginPass(gfx, kDigiGlitch2, destination);
+    setScalar(gfx, kDigiGlitch2, kTimeS, time);
+    setScalar(gfx, kDigiGlitch2, kGlitch, glitch);
+    gfx->setTexture(kDigiGlitch2, kTex, source);
+    endPass(gfx, destination);
+}
+
+void postRgbLut(igfxContext* gfx, TextureHandle* source, TextureHandle* lut,
+                iRenderTarget** destination, float opacity) {
+    postRegister(gfx, g_rgbLutRegistered, "post_rgb_lut", "post_rgb_lut.vert", "post_rgb_lut.frag");
+    beginPass(gfx, kRgbLut, destination);
+    gfx->setTexture(kRgbLut, kTex0, source);
+    gfx->setTexture(kRgbLut, kLut, lut);
+    setScalar(gfx, kRgbLut, kOpacity, opacity);
+    endPass(gfx, destination);
+}
+
+void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float dx,
+                    float dy, float time) {
+    postRegister(gfx, g_dirBlurRndRegistered, "dir_blur_rnd", "post_dir_blur.vert",
+                 "post_dir_blur_rnd.frag");
+    beginPass(gfx, kDirBlurRnd, destination);
+    gfx->setTexture(kDirBlurRnd, kTex0, source);
+    setVec4(gfx, kDirBlurRnd, kBlurDir, dx, dy, 0.0f, 0.0f);
+    setTextureSize(gfx, kDirBlurRnd, source);
+    setScalar(gfx, kDirBlurRnd, kTimeS, time);
+    endPass(gfx, destination);
+}
