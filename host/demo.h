@@ -1,8 +1,10 @@
 // demo.h - the host's start-up and frame loop, called in this order by main():
 //
-//   demoInitialise()  window, GL context, graphics context, first cleared frame
-//   demoMainLoop()    per frame: messages -> frame counter -> compose -> GPU fence -> swap,
-//                     until the music position passes 184000 ms; then "out of demo..."
+//   demoInitialise()  window, GL context, graphics context, first cleared frame, sound (music
+//                     loaded, output paused), sync and MIDI sources, module input
+//   demoMainLoop()    starts the music; per frame: messages -> sync update -> frame counter ->
+//                     compose -> sound update -> GPU fence -> swap, until the music position
+//                     passes 184000 ms; then "out of demo..."
 //
 // The host's objects are created here once and never destroyed; the process ends with them.
 #pragma once

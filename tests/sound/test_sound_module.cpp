@@ -1,0 +1,314 @@
+// The sound module over the real audio layer: log lines, length, a clock that follows real
+// time, seeking, volume, spectra, and music files that cannot be played.
+#include "audio_layer.h"
+#include "mp3_fixture.h"
+#include "sound_module.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+// A bin's centre frequency for a 2048-point spectrum (1024 bins) at 44100 Hz.
+constexpr int kBin = 100;
+constexpr double kBinHz = kBin * 44100.0 / 2048.0;
+
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+struct Captured {
+    std::string out, err;
+};
+
+template <typename F> Captured capture(F&& f) {
+    CaptureStdout();
+    CaptureStderr();
+    f();
+    std::fflush(stdout);
+    std::string out = GetCapturedStdout();
+    return {out, GetCapturedStderr()};
+}
+
+// Each test opens the device through init and closes the audio layer again.
+class Sound : public testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/sound_test_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        const Captured c = capture([&] { sound.init(nullptr); });
+        initLog = c.err;
+    }
+    void TearDown() override {
+        BASS_Free();
+        std::system(("rm -rf '" + dir + "'").c_str());
+    }
+    std::string fixture(const std::string& name, double seconds, double hz = kBinHz,
+                        int rate = 44100, int channels = 2) {
+        const std::string path = dir + "/" + name;
+        EXPECT_TRUE(writeBytes(path, makeSineMp3(seconds, hz, 0.5f, rate, channels)));
+        return path;
+    }
+    Captured load(const std::string& path) {
+        return capture([&] { sound.load(path.c_str()); });
+    }
+
+    cSoundModule_bass sound;
+    std::string dir, initLog;
+};
+
+} // namespace
+
+// ---- free functions -------------------------------------------------------------------------
+
+TEST(SoundErrors, NamesAndUnknownCodes) {
+    EXPECT_STREQ(bass_error_name(0), "BASS_OK");
+    EXPECT_STREQ(bass_error_name(5), "BASS_ERROR_HANDLE");
+    EXPECT_STREQ(bass_error_name(41), "BASS_ERROR_FILEFORM");
+    EXPECT_STREQ(bass_error_name(46), "BASS_ERROR_BUSY");
+    for (int code : {10, 26, 47, -1, 1000})
+        EXPECT_STREQ(bass_error_name(code), "BASS_ERROR_UNKNOWN");
+}
+
+TEST(SoundErrors, CheckErrorReportsOnlyFailures) {
+    BASS_ChannelGetLength(4242, BASS_POS_BYTE); // no such stream
+    EXPECT_EQ(capture([] { bass_check_error(""); }).err,
+              "# ERROR: whoops, bass failed . Errorcode: 5 BASS_ERROR_HANDLE\n");
+    BASS_SetConfig(BASS_CONFIG_UPDATEPERIOD, 15);
+    EXPECT_EQ(capture([] { bass_check_error(""); }).err, "");
+}
+
+TEST(SoundErrors, FatalEndsWithZeroAfterItsLine) {
+    EXPECT_EXIT(bass_fatal("boom"), testing::ExitedWithCode(0),
+                "## ERROR: bass: Error\\([0-9]+\\): boom");
+}
+
+TEST(SoundErrors, NoAudioDeviceIsFatal) {
+    EXPECT_EXIT(
+        {
+            setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+            cSoundModule_bass s;
+            s.init(nullptr);
+        },
+        testing::ExitedWithCode(0), "## ERROR: bass: Error\\(3\\): Can't initialize device");
+}
+
+TEST(SoundErrors, FftFlagsPerCount) {
+    EXPECT_EQ(bass_fft_flags(4096, true), 0xC0000005u);
+    EXPECT_EQ(bass_fft_flags(4096, false), 0xC0000025u);
+    EXPECT_EQ(bass_fft_flags(128, true), 0xC0000000u);
+    EXPECT_EQ(bass_fft_flags(8192, false), 0xC0000026u);
+    for (int count : {100, 16384, 64, 0, -128, 129}) EXPECT_EQ(bass_fft_flags(count, true), 0u);
+}
+
+// ---- loading --------------------------------------------------------------------------------
+
+TEST_F(Sound, InitReportsLatency) {
+    EXPECT_GE(sound.latency_ms, 0);
+    EXPECT_EQ(initLog, "# info: bass latency: " + std::to_string(sound.latency_ms) + "ms\n");
+    EXPECT_EQ(sound.get_latency(), sound.latency_ms);
+}
+
+TEST_F(Sound, LoadReportsSizeAndLength) {
+    const std::string path = fixture("a.mp3", 3.5);
+    const Captured c = load(path);
+    ASSERT_NE(sound.stream, 0u);
+    EXPECT_EQ(c.err, "");
+    EXPECT_EQ(c.out, "# bass streaming file \"" + path + "\" [size: " +
+                         std::to_string(sound.length_bytes) + " bytes]# [length: 0m3s]\n");
+    EXPECT_EQ(sound.length_seconds, 3);
+    // 16-bit stereo; the encoder's delay and padding are removed by the decoder.
+    EXPECT_NEAR(double(sound.length_bytes), 3.5 * 44100 * 4, 1152 * 4);
+    EXPECT_EQ(sound.length_bytes % 4, 0u);
+}
+
+TEST_F(Sound, MinutesAndSecondsOfALongFile) {
+    // 8 kHz mono keeps a 200 s fixture quick to encode; bytes follow the file's format.
+    const Captured c = load(fixture("long.mp3", 200.0, 440.0, 8000, 1));
+    EXPECT_NE(c.out.find("# [length: 3m20s]\n"), std::string::npos) << c.out;
+    EXPECT_EQ(sound.length_seconds, 200);
+    EXPECT_NEAR(double(sound.length_bytes), 200.0 * 8000 * 2, 1152 * 2);
+}
+
+struct BadFile {
+    const char* name;
+    const char* content; // null: the file does not exist
+};
+
+class SoundBadFile : public Sound, public testing::WithParamInterface<BadFile> {};
+
+TEST_P(SoundBadFile, ReportedAndTheClockStillRuns) {
+    const std::string path = dir + "/" + GetParam().name;
+    if (GetParam().content) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::fputs(GetParam().content, f);
+        std::fclose(f);
+    }
+    const Captured c = load(path);
+    EXPECT_EQ(sound.stream, 0u);
+    EXPECT_EQ(sound.length_seconds, -1);
+    EXPECT_EQ(c.err, "# ERROR: whoops, bass failed . Errorcode: 41 BASS_ERROR_FILEFORM\n"
+                     "# bass didn't recognize the filetype: \"" +
+                         path + "\"\n");
+    EXPECT_EQ(c.out, "\n# note: no music, the demo clock runs in real time in silence\n");
+
+    // Silent but in real time, so a demo that ends at a fixed time still ends.
+    EXPECT_EQ(sound.get_time_ms(), 0);
+    sound.start();
+    sleepMs(300);
+    const int t = sound.get_time_ms();
+    EXPECT_GE(t, 290);
+    EXPECT_LE(t, 400);
+    sound.pause();
+    const int paused = sound.get_time_ms();
+    sleepMs(100);
+    EXPECT_EQ(sound.get_time_ms(), paused);
+    EXPECT_FALSE(sound.is_playing());
+    float buffer[1024] = {3.0f};
+    int32_t count = 1024;
+    EXPECT_EQ(sound.get_fft(buffer, count, true), -1);
+    EXPECT_EQ(buffer[0], 3.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SoundBadFile,
+                         testing::Values(BadFile{"missing.mp3", nullptr}, BadFile{"empty.mp3", ""},
+                                         BadFile{"text.mp3", "this is not music at all\n"}),
+                         [](const auto& info) {
+                             return std::string(info.param.name).substr(0, 4);
+                         });
+
+TEST_F(Sound, LoadingAgainReplacesTheStream) {
+    load(fixture("a.mp3", 1.0));
+    const uint32_t first = sound.stream;
+    load(fixture("b.mp3", 2.5));
+    EXPECT_NE(sound.stream, first);
+    EXPECT_EQ(BASS_ChannelIsActive(first), BASS_ACTIVE_STOPPED);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE); // freed, not left playing
+    EXPECT_EQ(sound.length_seconds, 2);
+}
+
+// ---- the clock ------------------------------------------------------------------------------
+
+class SoundRate : public Sound, public testing::WithParamInterface<int> {};
+
+TEST_P(SoundRate, PositionFollowsRealTimeOnceStarted) {
+    load(fixture("a.mp3", 3.5, 440.0, GetParam(), 2));
+    sleepMs(200);
+    EXPECT_LE(sound.get_time_ms(), 25); // output paused after load: at most one buffer
+    EXPECT_FALSE(sound.is_playing());
+
+    const int before = sound.get_time_ms();
+    const auto t0 = std::chrono::steady_clock::now();
+    sound.start();
+    EXPECT_TRUE(sound.is_playing());
+    sleepMs(1000);
+    const double wall =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    const int played = sound.get_time_ms() - before;
+    EXPECT_NEAR(played, wall, 60.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, SoundRate, testing::Values(44100, 22050));
+
+TEST_F(Sound, PauseHoldsTheClockAndStartResumes) {
+    load(fixture("a.mp3", 3.5));
+    sound.start();
+    sleepMs(300);
+    sound.pause();
+    sleepMs(50); // the buffer already handed over plays out
+    const int held = sound.get_time_ms();
+    sleepMs(300);
+    EXPECT_EQ(sound.get_time_ms(), held);
+    sound.start();
+    sleepMs(300);
+    EXPECT_NEAR(sound.get_time_ms() - held, 300, 60);
+}
+
+TEST_F(Sound, SeekingPastTheEndLandsOnTheLastByte) {
+    load(fixture("a.mp3", 2.0));
+    sound.set_time_ms(10'000'000);
+    const QWORD last = sound.length_bytes - 4; // the frame that holds the last byte
+    EXPECT_EQ(BASS_ChannelGetPosition(sound.stream, BASS_POS_BYTE), last);
+    EXPECT_EQ(sound.get_time_ms(), int(last / 4 * 1000 / 44100));
+
+    sound.set_time_ms(1250);
+    EXPECT_EQ(sound.get_time_ms(), 1250);
+    sound.set_time_ms(-500);
+    EXPECT_EQ(sound.get_time_ms(), 0);
+}
+
+TEST_F(Sound, TimeGoesOnAfterTheMusicEnds) {
+    load(fixture("short.mp3", 0.4));
+    sound.start();
+    sleepMs(900);
+    const int t = sound.get_time_ms();
+    EXPECT_GE(t, 850);
+    EXPECT_LE(t, 1000);
+    EXPECT_FALSE(sound.is_playing());
+}
+
+TEST_F(Sound, VolumeIsTheValueOver255) {
+    load(fixture("a.mp3", 1.0));
+    float v = -1;
+    for (int volume : {0, 128, 255}) {
+        sound.set_volume(volume);
+        ASSERT_TRUE(BASS_ChannelGetAttribute(sound.stream, BASS_ATTRIB_VOL, &v));
+        EXPECT_FLOAT_EQ(v, float(volume / 255.0));
+    }
+}
+
+TEST_F(Sound, ShutdownSlidesThenFreesTheLibrary) {
+    load(fixture("a.mp3", 3.0));
+    sound.start();
+    const auto t0 = std::chrono::steady_clock::now();
+    sound.shutdown();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_GE(ms, 490); // 300 ms tape stop, then a 200 ms fade
+    EXPECT_LT(ms, 800);
+    BASS_INFO info;
+    EXPECT_FALSE(BASS_GetInfo(&info));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+}
+
+// ---- spectrum -------------------------------------------------------------------------------
+
+TEST_F(Sound, SpectrumOfASinePeaksInItsBin) {
+    load(fixture("sine.mp3", 2.0));
+    sound.set_time_ms(1000); // paused: the spectrum is of a fixed position
+    for (bool windowed : {true, false}) {
+        float bins[1024];
+        int32_t count = 1024;
+        EXPECT_EQ(sound.get_fft(bins, count, windowed), int32_t(1024 * sizeof(float)));
+        const int peak = int(std::max_element(bins, bins + 1024) - bins);
+        EXPECT_EQ(peak, kBin) << "windowed " << windowed;
+        EXPECT_NEAR(bins[kBin], 0.5f, 0.05f) << "windowed " << windowed; // amplitude 0.5
+        EXPECT_LT(bins[3 * kBin], 0.01f);
+    }
+}
+
+TEST_F(Sound, RefusedCountLeavesTheBufferAsItWas) {
+    load(fixture("sine.mp3", 1.0));
+    for (int32_t count : {100, 16384}) {
+        float buffer[16384];
+        std::fill(buffer, buffer + 16384, 7.0f);
+        int32_t result = 0;
+        const Captured c = capture([&] { result = sound.get_fft(buffer, count, true); });
+        EXPECT_EQ(c.err, "## ERROR: fft-window must be 2^n\n");
+        EXPECT_EQ(result, -1);
+        EXPECT_TRUE(std::all_of(buffer, buffer + 16384, [](float v) { return v == 7.0f; }));
+    }
+}
