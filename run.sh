@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 scripts/install-deps
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target demoplayer data
+cmake --build build -j"$(nproc)" --target demo
 
 cd bin
 status=0
