@@ -9,6 +9,7 @@ scripts/install-deps
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target demo
 
+mkdir -p bin/dll_cache # the plug-in copies; the player never makes it
 cd bin
 status=0
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then

@@ -59,3 +59,27 @@ Image loadImage(const std::string& path) {
     image.bitmap = FreeImage_Load(type, fsPath.c_str(), 0);
     return image;
 }
+
+bool saveImagePng(const std::string& path, int width, int height, const uint8_t* rgba) {
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 32);
+    bool saved = false;
+    if (bitmap) {
+        // FreeImage keeps rows bottom first too, with its colours in blue-green-red-alpha order.
+        for (int y = 0; y < height; ++y) {
+            BYTE* row = FreeImage_GetScanLine(bitmap, y);
+            const uint8_t* src = rgba + static_cast<size_t>(y) * width * 4;
+            for (int x = 0; x < width; ++x, row += 4, src += 4) {
+                row[FI_RGBA_RED] = src[0];
+                row[FI_RGBA_GREEN] = src[1];
+                row[FI_RGBA_BLUE] = src[2];
+                row[FI_RGBA_ALPHA] = src[3];
+            }
+        }
+        std::string p = path;
+        std::replace(p.begin(), p.end(), '\\', '/');
+        saved = FreeImage_Save(FIF_PNG, bitmap, p.c_str(), PNG_DEFAULT) != 0;
+        FreeImage_Unload(bitmap);
+    }
+    if (!saved) std::fprintf(stderr, "## ERROR: cannot write image \"%s\"\n", path.c_str());
+    return saved;
+}

@@ -23,3 +23,7 @@ struct Image {
 
 // An unknown or unreadable file gives an Image without a bitmap.
 Image loadImage(const std::string& path);
+
+// Writes 8-bit RGBA pixels, rows bottom first (as glReadPixels gives them), as a PNG file.
+// False, with a line naming the file, when it cannot be written.
+bool saveImagePng(const std::string& path, int width, int height, const uint8_t* rgba);

@@ -1,10 +1,14 @@
 // demo.cpp - see demo.h.
 #include "demo.h"
 
+#include "dispatch_scenes.h"
+#include "file_utils.h"
 #include "gfx_context.h"
+#include "gl_loader.h"
 #include "gpu_fence.h"
 #include "loading_screen.h"
 #include "module_input.h"
+#include "module_loader.h"
 #include "sound_module.h"
 #include "sync_midi.h"
 #include "sync_rocket.h"
@@ -18,6 +22,9 @@ namespace {
 
 constexpr const char* kMusicFile = "data/muzak/Kelpmoor - Vantaloid Tides_demoedit02.mp3";
 constexpr const char* kSyncPath = "data\\sync\\";
+constexpr const char* kPluginDir = "bin/";
+constexpr const char* kPluginCacheDir = "bin/dll_cache/";
+constexpr const char* kPluginPattern = "render*.so";
 
 // The host's objects, made once in the order of the initialisation steps, never destroyed.
 cGLWindow g_window;
@@ -26,6 +33,8 @@ cSoundModule_bass* g_sound = nullptr;
 cSyncRocket* g_sync = nullptr;
 cSyncMidi* g_midi = nullptr;
 cModuleInput* g_input = nullptr;
+cModuleLoader* g_loader = nullptr;
+DispatchOverflow g_dispatchOverflow;
 KeySettings g_keys;
 
 // Quitting skips the rest of the frame and all clean-up; the logs are already on disk.
@@ -38,23 +47,20 @@ void setMusicVolume(int volume) {
     if (g_sound) g_sound->set_volume(volume);
 }
 
-// The frame's one clear; the visible scenes draw over it.
-void clearFrame() {
-    g_gfx->setClearDepth(1.0f);
-    g_gfx->setClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    g_gfx->clear(3);
-}
-
 // ---- initialisation steps -------------------------------------------------------------------
 
-// Ends the process with exit code 1 when the window or its context cannot be had.
-void openMainWindow() {
+// Ends the process with exit code 1 when the window or its context cannot be had. Offline,
+// the window is an ordinary hidden one: frames are read back, never shown.
+void openMainWindow(bool offline) {
     setWindowProc(hostWindowProc);
     g_keys.setVolume = setMusicVolume;
-    const WindowDesc desc = {kScreenWidth,        kScreenHeight,
-                             kScreenWidth,        kScreenHeight,
-                             /*fullScreen*/ true, /*useWindowHeight*/ false,
-                             /*show*/ true};
+    const WindowDesc desc = {kScreenWidth,
+                             kScreenHeight,
+                             kScreenWidth,
+                             kScreenHeight,
+                             /*fullScreen*/ !offline,
+                             /*useWindowHeight*/ false,
+                             /*show*/ !offline};
     g_window.openWindow(desc);
 }
 
@@ -92,20 +98,52 @@ void makeModuleInput() {
     g_input->setSound(g_sound);
 }
 
+// Both directories absolute, so every path the loader reports is absolute too.
+void loadSceneModules() {
+    g_loader = new cModuleLoader(absolute_path(kPluginDir), absolute_path(kPluginCacheDir),
+                                 kPluginPattern);
+    g_loader->loadAll();
+}
+
+// The bar measures initialised scenes: plug-ins that gave no scene (reported by the loader)
+// are left out of the count, so the bar still fills evenly. Returns the number of scenes.
+int initialiseScenes(bool showProgress) {
+    int sceneCount = 0;
+    for (const ModuleRecord& module : g_loader->modules())
+        if (module.scene) ++sceneCount;
+
+    int index = 0;
+    for (const ModuleRecord& module : g_loader->modules()) {
+        cRenderModuleBase* scene = module.scene;
+        if (!scene) continue;
+        std::printf("loading \"%s\"...\n", scene->name());
+        scene->initialise(g_input);
+        const LoadingRange step = sceneLoadingRange(index++, sceneCount);
+        if (showProgress) drawLoadingProgress(g_gfx, &g_window, step.from, step.to);
+    }
+    return sceneCount;
+}
+
+void finishLoadingBar(int sceneCount) {
+    const LoadingRange last = finalLoadingRange(sceneCount);
+    drawLoadingProgress(g_gfx, &g_window, last.from, last.to);
+}
+
 } // namespace
 
-void demoInitialise() {
-    openMainWindow();                        // 1. window and OpenGL context
-    makeGraphicsContext();                   // 2. graphics context, first clear
-    showFirstLoadingFrame(g_gfx, &g_window); // 3. the loading screen, at once
-    loadMusic();                             // 4. sound: device, music stream, output paused
-    makeSyncSource();                        // 5. sync tracks from data/sync/
-    makeMidiSource();                        // 6. MIDI controllers
-    makeModuleInput();                       // 7. what scenes are given, filled in this order
-    const int sceneCount = 0;                // 8-9. plug-ins and their scenes (to come)
-    const LoadingRange last = finalLoadingRange(sceneCount);
-    drawLoadingProgress(g_gfx, &g_window, last.from, last.to); // 10. the bar fills up
-    fadeOutLoadingScreen(g_gfx, &g_window);                    // 11. and the screen fades out
+void demoInitialise(bool offline) {
+    const bool player = !offline;
+    openMainWindow(offline);                             // 1. window and OpenGL context
+    makeGraphicsContext();                               // 2. graphics context, first clear
+    if (player) showFirstLoadingFrame(g_gfx, &g_window); // 3. the loading screen, at once
+    loadMusic();                                         // 4. music stream, output paused
+    makeSyncSource();                                    // 5. sync tracks from data/sync/
+    makeMidiSource();                                    // 6. MIDI controllers
+    makeModuleInput();                                   // 7. what scenes are given
+    loadSceneModules();                                  // 8. plug-in copies, one scene each
+    const int scenes = initialiseScenes(player);         // 9. each scene set up, bar moving on
+    if (player) finishLoadingBar(scenes);                // 10. the bar fills up
+    if (player) fadeOutLoadingScreen(g_gfx, &g_window);  // 11. and the screen fades out
 }
 
 void demoMainLoop() {
@@ -115,11 +153,25 @@ void demoMainLoop() {
         g_sync->update(g_sound);
         g_gfx->frameCounter =
             static_cast<int32_t>(advanceFrameCounter(static_cast<uint32_t>(g_gfx->frameCounter)));
-        clearFrame(); // scene dispatch draws over it (to come)
+        dispatchScenes(g_loader->modules(), g_input, g_gfx, g_dispatchOverflow);
         g_sound->update();
         gpuFenceWait();
         g_window.swapBuffers();
         if (g_sound->get_time_ms() > kDemoEndMs) break;
     }
     std::fputs("out of demo...\n", stderr);
+}
+
+void demoRenderFrameAt(int64_t ms, uint8_t* rgba) {
+    // The music is positioned too, so scenes reading the spectrum see this moment's.
+    if (g_sound->stream) g_sound->set_time_ms(ms);
+    g_input->setFixedTimeMs(ms);
+    g_sync->update(g_sound);
+    g_gfx->frameCounter =
+        static_cast<int32_t>(advanceFrameCounter(static_cast<uint32_t>(g_gfx->frameCounter)));
+    dispatchScenes(g_loader->modules(), g_input, g_gfx, g_dispatchOverflow);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    g_window.swapBuffers();
 }

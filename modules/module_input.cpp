@@ -11,6 +11,7 @@ cModuleInput::~cModuleInput() {
 }
 
 int64_t cModuleInput::getTimeMs() {
+    if (fixed_) return fixedTimeMs_;
     return sound_ ? int64_t(sound_->get_time_ms()) : 0;
 }
 

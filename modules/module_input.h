@@ -22,6 +22,12 @@ class cModuleInput final : public iModuleInput {
     void setSync(iSync* sync) { sync_ = sync; }
     void setMidi(iMidi* midi) { midi_ = midi; }
     void setSound(cSoundModule_bass* sound) { sound_ = sound; }
+    // The offline renderer's clock: from now on the music time reads `ms`, whatever the sound
+    // module's clock says. The player never sets it.
+    void setFixedTimeMs(int64_t ms) {
+        fixedTimeMs_ = ms;
+        fixed_ = true;
+    }
 
     igfxContext* getGfx() override { return gfx_; }
     iSync* getSync() override { return sync_; }
@@ -37,4 +43,6 @@ class cModuleInput final : public iModuleInput {
     iMidi* midi_ = nullptr;
     cSoundModule_bass* sound_ = nullptr;
     float* spectrum_ = nullptr;
+    int64_t fixedTimeMs_ = 0;
+    bool fixed_ = false;
 };

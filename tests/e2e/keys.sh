@@ -29,5 +29,15 @@ check "a complete data/ gives no error lines" bash -c \
 check "the sound device reports its latency" bash -c "grep -qxE '# info: bass latency: [0-9]+ms' '$ERR'"
 check "the context's own programs compiled" has_line "$OUT" \
     "# note: compiled data/shaders/debugcol.vert data/shaders/debugcol.frag"
+plugins=$(cd "$ROOT/bin" && ls render*.so 2>/dev/null)
+if [[ -z "$plugins" ]]; then
+    check "no plug-ins: a warning naming the search" has_line "$ERR" \
+        "## WARNING: didn't find any dlls in \"$(cd "$ROOT" && pwd -P)/bin/render*.so\""
+else
+    check "each plug-in copied to the cache" \
+        [ "$(cd "$ROOT/bin/dll_cache" && ls render*.so)" == "$plugins" ]
+    check "one scene initialised per plug-in" \
+        [ "$(grep -c '^loading "' "$OUT")" -eq "$(wc -l <<<"$plugins")" ]
+fi
 check "q ends before the demo does" bash -c "! grep -qxF 'out of demo...' '$ERR'"
 finish

@@ -18,8 +18,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$ROOT/bin"
+mkdir -p "$ROOT/bin/dll_cache" # made by the build; the player never makes it
 cp "$PLAYER" "$ROOT/bin/demoplayer"
+# The scene plug-ins built beside the player, as ./run.sh has them.
+for plugin in "$(dirname "$PLAYER")"/render*.so; do
+    [[ -f "$plugin" ]] && cp "$plugin" "$ROOT/bin/"
+done
 # The built data/, as ./run.sh leaves it beside bin/.
 [[ -n "${DEMO_DATA:-}" && -d "$DEMO_DATA" ]] && cp -r "$DEMO_DATA" "$ROOT/data"
 

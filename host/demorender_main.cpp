@@ -1,0 +1,190 @@
+// demorender_main.cpp - the offline frame renderer: the player's start-up, plug-ins, sync,
+// dispatch and post-processing, drawn at chosen music times and written as PNG files.
+//
+// For the people who make the demo (checking a moment without watching up to it, contact
+// sheets, a video for the party screen) and for our own tests. It works from the layout the
+// player uses: <root>/bin/demorender next to bin/render*.so, with data/ beside bin/.
+#include "demo.h"
+#include "file_utils.h"
+#include "image.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "usage:\n"
+    "  demorender --time MS [--out FILE.png]\n"
+    "      one frame at music time MS (default file: frame.png)\n"
+    "  demorender --from MS --to MS [--fps N] [--out DIR] [--video FILE.mp4]\n"
+    "      frames from MS to MS (both included) at N frames per second (default 30), written\n"
+    "      as DIR/frame_000000.png, ... (default DIR: frames); with --video, also a video of\n"
+    "      them with the music from the same moment, made by ffmpeg when it is installed\n"
+    "\n"
+    "It runs the demo's own code: the scene plug-ins in bin/, the sync tracks in data/sync/,\n"
+    "scene dispatch and post-processing, at 1280x720, with a fixed clock instead of the audio\n"
+    "device (nothing is heard). It needs no display: it renders through SDL's offscreen driver.\n"
+    "Paths are taken from the directory it is started in; data/ is found beside bin/.\n";
+
+constexpr const char* kMusicFile = "data/muzak/Kelpmoor - Vantaloid Tides_demoedit02.mp3";
+
+struct Options {
+    bool single = false;
+    int64_t time = 0, from = 0, to = -1;
+    int fps = 30;
+    std::string out, video;
+};
+
+bool parseInt(const char* text, int64_t& value) {
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(text, &end, 10);
+    if (errno || end == text || *end) return false;
+    value = v;
+    return true;
+}
+
+// False, after printing why, for anything but the two forms of the usage text.
+bool parseOptions(int argc, char** argv, Options& o) {
+    bool haveTime = false, haveFrom = false, haveTo = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") return false;
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "demorender: %s needs a value\n", arg.c_str());
+            return false;
+        }
+        const char* value = argv[++i];
+        int64_t n = 0;
+        bool numeric = parseInt(value, n);
+        if (arg == "--time" && numeric) {
+            o.time = n;
+            haveTime = true;
+        } else if (arg == "--from" && numeric) {
+            o.from = n;
+            haveFrom = true;
+        } else if (arg == "--to" && numeric) {
+            o.to = n;
+            haveTo = true;
+        } else if (arg == "--fps" && numeric && n > 0 && n <= 240) {
+            o.fps = static_cast<int>(n);
+        } else if (arg == "--out") {
+            o.out = value;
+        } else if (arg == "--video") {
+            o.video = value;
+        } else {
+            std::fprintf(stderr, "demorender: bad option or value: %s %s\n", arg.c_str(), value);
+            return false;
+        }
+    }
+    o.single = haveTime;
+    if (haveTime == (haveFrom || haveTo) || (haveFrom != haveTo)) {
+        std::fputs("demorender: give either --time, or --from and --to\n", stderr);
+        return false;
+    }
+    if (!o.single && (o.from < 0 || o.to < o.from)) {
+        std::fputs("demorender: --from must be 0 or more and not after --to\n", stderr);
+        return false;
+    }
+    if (o.single && !o.video.empty()) {
+        std::fputs("demorender: --video goes with --from and --to\n", stderr);
+        return false;
+    }
+    if (o.out.empty()) o.out = o.single ? "frame.png" : "frames";
+    return true;
+}
+
+// <root> is the parent of the directory this program lives in, wherever it is started from.
+std::string rootDirectory() {
+    std::vector<char> path(PATH_MAX + 1, '\0');
+    ssize_t n = readlink("/proc/self/exe", path.data(), PATH_MAX);
+    if (n <= 0) return absolute_path("..");
+    std::string exe(path.data(), static_cast<size_t>(n));
+    return absolute_path(exe.substr(0, exe.rfind('/')) + "/..");
+}
+
+bool writeFrame(const std::string& file, std::vector<uint8_t>& rgba) {
+    // The screen ignores alpha; a PNG would show it as transparency.
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+    return saveImagePng(file, kScreenWidth, kScreenHeight, rgba.data());
+}
+
+std::string shellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+int makeVideo(const Options& o, const std::string& frameDir, const std::string& music) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+        std::fputs("demorender: ffmpeg is not installed; the frames are written, no video\n",
+                   stderr);
+        return 1;
+    }
+    std::string cmd = "ffmpeg -loglevel error -y -framerate " + std::to_string(o.fps) + " -i " +
+                      shellQuote(frameDir + "/frame_%06d.png");
+    if (file_exists(music))
+        cmd += " -ss " + std::to_string(o.from / 1000.0) + " -i " + shellQuote(music) +
+               " -map 0:v -map 1:a -shortest";
+    cmd += " -c:v libx264 -pix_fmt yuv420p " + shellQuote(absolute_path(o.video));
+    if (std::system(cmd.c_str()) != 0) {
+        std::fprintf(stderr, "demorender: ffmpeg failed making %s\n", o.video.c_str());
+        return 1;
+    }
+    std::printf("demorender: wrote %s\n", o.video.c_str());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!parseOptions(argc, argv, o)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    // Output paths belong to the caller's directory; the demo works from its root.
+    const std::string out = absolute_path(o.out);
+    if (!o.video.empty()) o.video = absolute_path(o.video);
+    setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    setenv("SDL_AUDIODRIVER", "dummy", 1); // a fixed clock: nothing may play
+    // The frames are read back, never shown: an offscreen surface needs no display, and its
+    // pixels are all ours (a hidden window's need not be). SDL_VIDEODRIVER still overrides.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    set_current_dir(rootDirectory());
+
+    demoInitialise(/*offline*/ true);
+    std::vector<uint8_t> rgba(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4);
+
+    if (o.single) {
+        demoRenderFrameAt(o.time, rgba.data());
+        if (!writeFrame(out, rgba)) return 1;
+        std::printf("demorender: wrote %s (%lld ms)\n", out.c_str(), (long long)o.time);
+        return 0;
+    }
+
+    if (mkdir(out.c_str(), 0755) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "demorender: cannot make %s: %s\n", out.c_str(), std::strerror(errno));
+        return 1;
+    }
+    int frames = 0;
+    for (int64_t k = 0;; ++k) {
+        const int64_t ms = o.from + k * 1000 / o.fps;
+        if (ms > o.to) break;
+        demoRenderFrameAt(ms, rgba.data());
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06lld.png", (long long)k);
+        if (!writeFrame(out + name, rgba)) return 1;
+        ++frames;
+    }
+    std::printf("demorender: wrote %d frames to %s\n", frames, out.c_str());
+    return o.video.empty() ? 0 : makeVideo(o, out, kMusicFile);
+}
