@@ -46,15 +46,7 @@ SDL_Window* createGLWindow(const char* title, int x, int y, int width, int heigh
         SDL_ShowCursor(SDL_DISABLE);
     }
 
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, extraGlFlags);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    requestGlPixelFormat(extraGlFlags);
 
     // SDL sizes the client area, so no frame adjustment is needed for windowed mode.
     SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags);

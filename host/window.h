@@ -26,6 +26,20 @@ using WindowProc = void (*)(const SDL_Event& event);
 // Sets the procedure pumpMessages dispatches to; the host sets it before opening the window.
 void setWindowProc(WindowProc proc);
 
+// Asks SDL for the pixel format and context every window of ours uses: RGBA 8-8-8-8, depth 24,
+// stencil 8, double buffered, compatibility profile; `extraGlFlags` go to SDL_GL_CONTEXT_FLAGS.
+inline void requestGlPixelFormat(int extraGlFlags) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, extraGlFlags);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
+
 // Creates the window with a GL-capable pixel format (RGBA 8-8-8-8, depth 24, stencil 8, double
 // buffered, compatibility profile). Returns null after reporting the failure. `extraGlFlags` is
 // passed to SDL_GL_CONTEXT_FLAGS (0 for none).
