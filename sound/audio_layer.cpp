@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -202,6 +203,18 @@ int BASS_ErrorGetCode() {
     return g_error;
 }
 
+namespace {
+
+// The player ends with exit() from its key handler, which runs the destructors of this file's
+// state while the device's thread may still be mixing from it. Registered after that state
+// exists, this runs first and stops the thread (closing waits for the callback to return).
+void closeDeviceAtExit() {
+    if (g_lib.initialised) SDL_CloseAudioDevice(g_lib.device);
+    g_lib.initialised = false;
+}
+
+} // namespace
+
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void*, const void*) {
     if (g_lib.initialised) return fail(BASS_ERROR_ALREADY, FALSE);
     if (device == 0 || device < -1) return fail(BASS_ERROR_DEVICE, FALSE);
@@ -240,6 +253,8 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void*, const void*) {
         g_lib.initFlags = flags;
         g_lib.outputPaused = false;
     }
+    static const bool closesAtExit = std::atexit(closeDeviceAtExit) == 0;
+    (void)closesAtExit;
     SDL_PauseAudioDevice(dev, 0);
     return ok(TRUE);
 }
