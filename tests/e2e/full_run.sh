@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Left alone, the player runs the whole demo (184 s of music) and ends by itself with code 0.
+# Left alone, the player plays the whole demo (184 s of the 192 s soundtrack) and ends by
+# itself with code 0.
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb 1280x720x24
@@ -12,4 +13,6 @@ check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
 check "ran at least 184 s (took ${elapsed} s)" [ "$elapsed" -ge 184 ]
 check "stderr begins with the self-test" first_line_is "$ERR" "unit tests run successfully"
 check "stderr ends with the end of the demo" last_line_is "$ERR" "out of demo..."
+check "it played the music, not the silent clock" bash -c \
+    "! grep -q 'no music' '$OUT' && ! grep -q 'ERROR' '$ERR'"
 finish

@@ -44,6 +44,27 @@ TEST(Timeline, TempoChangesTheRowsOfLaterTimes) {
     EXPECT_EQ(t.tracks.at("a")[1].row, 19); // 19.33 rounded
 }
 
+TEST(Timeline, BarsAndBeatsFollowTheRowsPerBeat) {
+    const Timeline t = parse("a b0 0 step\n"
+                             "a b16 1 step\n"    // 16 bars of 32 rows
+                             "a b16:2 2 step\n"  // two beats later
+                             "a b3:0.5 3 step\n" // half a beat: 4 rows
+                             "tempo 120 4\n"
+                             "c b2:3 0 step\n"); // 16 rows a bar on this grid
+    ASSERT_TRUE(t.errors.empty()) << t.errors[0];
+    const auto& a = t.tracks.at("a");
+    ASSERT_EQ(a.size(), 4u);
+    EXPECT_EQ(a[0].row, 0);
+    EXPECT_EQ(a[1].row, 100);
+    EXPECT_EQ(a[2].row, 512);
+    EXPECT_EQ(a[3].row, 528);
+    EXPECT_EQ(t.tracks.at("c")[0].row, 44);
+    // A bar and a row naming the same row collide like any two keys on one row.
+    EXPECT_EQ(parse("a b1 0 step\na 32 1 step\n").errors.size(), 1u);
+    for (const char* bad : {"b", "b-1", "b1:4", "b1:-1", "b1:", "b1.5", "bx", "b1:2:3"})
+        EXPECT_EQ(parse(std::string("a ") + bad + " 0 step\n").errors.size(), 1u) << bad;
+}
+
 TEST(Timeline, ErrorsNameTheLine) {
     const Timeline t = parse("ok 0 1 linear\n"
                              "ok 0 2 linear\n"          // same row twice

@@ -75,15 +75,47 @@ bool parseTime(const std::string& word, double& seconds) {
     return false;
 }
 
+// Bars and beats of "b16" or "b16:2.5" (bar 16, two and a half beats in; both counted from 0,
+// four beats a bar) as beats; false for anything else.
+bool parseBar(const std::string& word, double& beats) {
+    if (word.size() < 2 || word[0] != 'b') return false;
+    const size_t colon = word.find(':');
+    long bar = 0;
+    if (!parseInt(word.substr(1, colon == std::string::npos ? std::string::npos : colon - 1), 0,
+                  10000000, bar))
+        return false;
+    double beat = 0;
+    if (colon != std::string::npos &&
+        (!parseDouble(word.substr(colon + 1), beat) || beat < 0 || beat >= 4))
+        return false;
+    beats = bar * 4.0 + beat;
+    return true;
+}
+
 bool parsePosition(ParseState& st, const std::string& word, int32_t& row) {
     long r = 0;
     if (parseInt(word, INT32_MIN, INT32_MAX, r)) {
         row = int32_t(r);
         return true;
     }
+    if (!word.empty() && word[0] == 'b') {
+        double beats = 0;
+        if (!parseBar(word, beats)) {
+            st.error("bar position \"" + word + "\" is not b<bar> or b<bar>:<beat 0 to under 4>");
+            return false;
+        }
+        const double rows = std::round(beats * st.rowsPerBeat);
+        if (!(rows <= INT32_MAX)) {
+            st.error("bar \"" + word + "\" is beyond the last row");
+            return false;
+        }
+        row = int32_t(rows);
+        return true;
+    }
     double seconds = 0;
     if (!parseTime(word, seconds)) {
-        st.error("position \"" + word + "\" is neither a row nor a time (12.5s, 1500ms, 1:02.5)");
+        st.error("position \"" + word +
+                 "\" is neither a row, a time (12.5s, 1500ms, 1:02.5) nor a bar (b16, b16:2)");
         return false;
     }
     const double rows = std::round(seconds * st.bpm / 60.0 * st.rowsPerBeat);

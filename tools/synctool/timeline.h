@@ -8,7 +8,9 @@
 //   <track> <position> <value> <interpolation>   one key
 //
 //   position       a row (integer, "64"), or a time converted to the nearest row:
-//                  "12.5s", "1500ms" or "m:ss.s" ("1:02.5")
+//                  "12.5s", "1500ms" or "m:ss.s" ("1:02.5"), or a bar: "b16" is the start
+//                  of bar 16, "b16:2" two beats later (bars and beats count from 0, four
+//                  beats a bar, on the rows-per-beat grid of the current tempo)
 //   value          a finite number
 //   interpolation  step, linear, smooth or ramp (or their numbers 0..3; any number
 //                  -128..127 is kept as written, and evaluates to 0 if not 0..3)

@@ -1,0 +1,85 @@
+// The compiled timeline (data/sync/) as the player reads it: which scenes are visible at every
+// 100 ms of the demo.
+#include "sync_rocket.h"
+#include "track.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kScenes[] = {"vollight_scene", "expl_scn",         "cylinders_scene",
+                               "tunnel_scene",   "randomwalk_scene", "borksphere_scene",
+                               "march_scene"};
+constexpr int64_t kEndMs = 184000;
+constexpr int kRowsPerBar = 32;
+
+struct Frame {
+    int64_t ms;
+    std::vector<std::string> visible;
+};
+
+std::vector<Frame> sampleDemo() {
+    cSyncRocket sync;
+    EXPECT_TRUE(sync.init(DEMO_DATA "/sync/", nullptr));
+    std::vector<Frame> frames;
+    for (int64_t ms = 0; ms <= kEndMs; ms += 100) {
+        Frame f{ms, {}};
+        for (const char* scene : kScenes)
+            if (sync.getValue(scene, &ms) > 0) f.visible.push_back(scene);
+        frames.push_back(f);
+    }
+    return frames;
+}
+
+} // namespace
+
+TEST(DemoTimeline, TitleFirstThenOneOrTwoScenesToTheEnd) {
+    const std::vector<Frame> frames = sampleDemo();
+    size_t first = 0;
+    while (first < frames.size() && frames[first].visible.empty()) ++first;
+    ASSERT_LT(first, frames.size()) << "no scene is ever visible";
+    EXPECT_EQ(frames[first].visible, std::vector<std::string>{"cylinders_scene"});
+    EXPECT_LE(frames[first].ms, 2000) << "the title starts late";
+
+    std::map<std::string, int64_t> shownMs;
+    int64_t overlapMs = 0;
+    for (size_t i = first; i < frames.size(); ++i) {
+        const Frame& f = frames[i];
+        EXPECT_GE(f.visible.size(), 1u) << "black at " << f.ms << " ms";
+        EXPECT_LE(f.visible.size(), 2u) << "too many scenes at " << f.ms << " ms";
+        overlapMs = f.visible.size() == 2 ? overlapMs + 100 : 0;
+        EXPECT_LE(overlapMs, 2 * 1655) << "an overlap longer than two bars at " << f.ms << " ms";
+        for (const std::string& s : f.visible) shownMs[s] += 100;
+    }
+    for (const char* scene : kScenes) EXPECT_GE(shownMs[scene], 12000) << scene;
+}
+
+// Each scene appears and disappears only on a bar line (32 rows), and nothing blends a
+// visibility across zero between two keys.
+TEST(DemoTimeline, CutsOnBarLines) {
+    for (const char* scene : kScenes) {
+        KeyTrack* track = keytrack_create(scene);
+        const std::string path = std::string(DEMO_DATA "/sync/_") + scene + ".track";
+        ASSERT_EQ(keytrack_read(track, path.c_str()), 0) << path;
+        ASSERT_GT(track->key_count, 0) << scene;
+        // Before its first key a track holds that key's value.
+        bool before = track->keys[0].value > 0;
+        for (int32_t i = 0; i < track->key_count; ++i) {
+            const TrackKey& k = track->keys[i];
+            const bool shown = k.value > 0;
+            if (shown != before) {
+                EXPECT_EQ(k.row % kRowsPerBar, 0) << scene << " cuts off the bar at row " << k.row;
+            }
+            if (i + 1 < track->key_count && k.interpolation != INTERP_STEP) {
+                EXPECT_EQ(shown, track->keys[i + 1].value > 0)
+                    << scene << " fades through zero after row " << k.row;
+            }
+            before = shown;
+        }
+        keytrack_destroy(track);
+    }
+}
