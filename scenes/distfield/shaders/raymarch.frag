@@ -1,0 +1,405 @@
+// raymarch.frag - four distance-field scenes, one per define (SCENE00 .. SCENE03):
+//   SCENE00  liquid-metal blobs merging and splitting; parms.y morphs them from spheres to
+//            rounded cubes, parms.x ripples their surface
+//   SCENE01  a torus-and-sphere body cut into floating slices; parms2.x pulls the slices
+//            apart and sideways, the cut faces burn with parms2.y
+//   SCENE02  a twisted pillar whose material morphs (parms.z) from chrome to molten gold
+//            with glowing veins from the wobble texture
+//   SCENE03  an emblem (ring, bar and orbiting dots) bent and waved by parms.w, drawn over
+//            the scene's background texture (alpha is coverage)
+// Inputs: time = seconds in every component; tex0 = the wobble texture (clamped, so it is
+// wrapped here); parms = (blob_distort, blob_morph, blob_matmorph, blob_logodistort);
+// parms2 = (slice_offset, glowintensity, 0, 0). Output is premultiplied.
+//
+// No #version: the defines text comes first, so this is the context's default GLSL
+// (texture2D, varying, gl_FragColor; every float literal written with a point).
+//
+// Cost on a software rasteriser decides the budgets: at most 48 march steps, bounding spheres with a relaxed
+// hit distance, a 12-step soft shadow and a 4-tap occlusion estimate.
+
+uniform vec4 time;
+uniform sampler2D tex0;
+uniform vec4 parms;
+uniform vec4 parms2;
+
+varying vec2 uv;
+
+#define MAX_STEPS 48
+#define FAR 18.0
+
+float T;
+float gMat;   // material of the nearest surface from the last map() call
+float gHeat;  // scene-specific emission of that surface
+
+// ---- helpers --------------------------------------------------------------------------------
+
+mat2 rot(float a) {
+    float c = cos(a), s = sin(a);
+    return mat2(c, s, -s, c);
+}
+
+float smin(float a, float b, float k) {
+    float h = clamp(0.5 + 0.5 * (b - a) / k, 0.0, 1.0);
+    return mix(b, a, h) - k * h * (1.0 - h);
+}
+
+float sdBox(vec3 p, vec3 b) {
+    vec3 q = abs(p) - b;
+    return length(max(q, 0.0)) + min(max(q.x, max(q.y, q.z)), 0.0);
+}
+
+float sdTorus(vec3 p, vec2 t) {
+    vec2 q = vec2(length(p.xz) - t.x, p.y);
+    return length(q) - t.y;
+}
+
+vec3 wobble(vec2 p) {
+    return texture2D(tex0, fract(p)).rgb;
+}
+
+vec3 palette(float t, vec3 phase) {
+    return 0.5 + 0.5 * cos(6.2831 * (t + phase));
+}
+
+// ---- the scenes -----------------------------------------------------------------------------
+
+#ifdef SCENE00
+const float FLOOR_Y = -1.7;
+vec3 glowTint() { return vec3(0.25, 0.55, 1.0); }
+
+// Blob centres and spins change per frame, not per step: worked out once per pixel.
+vec3 gBlobCentre[5];
+mat2 gBlobSpinXY[5];
+mat2 gBlobSpinYZ[5];
+float gBlobRadius[5];
+
+void setupScene() {
+    for (int i = 0; i < 5; i++) {
+        float fi = float(i);
+        gBlobCentre[i] = vec3(sin(T * 0.61 + fi * 1.7) * 1.4, cos(T * 0.83 + fi * 2.3) * 0.7 + 0.1,
+                              sin(T * 0.47 + fi * 3.1) * 1.1);
+        gBlobRadius[i] = 0.5 + 0.14 * sin(fi * 2.1 + T * 1.3);
+        gBlobSpinXY[i] = rot(T * 0.5 + fi);
+        gBlobSpinYZ[i] = rot(T * 0.3 + fi * 0.7);
+    }
+}
+
+float map(vec3 p) {
+    float fl = p.y - FLOOR_Y;
+    // Far from every blob the bounding sphere is distance enough.
+    float bound = length(p - vec3(0.0, 0.1, 0.0)) - 2.9;
+    if (bound > 0.5) {
+        gMat = fl < bound ? 0.0 : 1.0;
+        gHeat = 0.0;
+        return min(bound, fl);
+    }
+    float d = 1e5;
+    float morph = clamp(parms.y, 0.0, 1.0);
+    for (int i = 0; i < 5; i++) {
+        vec3 q = p - gBlobCentre[i];
+        float r = gBlobRadius[i];
+        q.xy = gBlobSpinXY[i] * q.xy;
+        q.yz = gBlobSpinYZ[i] * q.yz;
+        float shape = mix(length(q) - r, sdBox(q, vec3(r * 0.72)) - r * 0.18, morph);
+        d = smin(d, shape, 0.55);
+    }
+    float ripple = sin(p.x * 5.0 + T * 2.1) * sin(p.y * 4.3 - T * 1.7) * sin(p.z * 4.7 + T);
+    d += parms.x * 0.12 * ripple;
+    gMat = fl < d ? 0.0 : 1.0;
+    gHeat = 0.0;
+    return min(d, fl);
+}
+vec3 camera(out vec3 target) {
+    target = vec3(0.0, -0.1, 0.0);
+    float a = T * 0.18;
+    return vec3(sin(a) * 5.2, 1.1 + 0.4 * sin(T * 0.23), cos(a) * 5.2);
+}
+vec3 surface(vec3 p, vec3 n, out float gloss) {
+    if (gMat < 0.5) {
+        gloss = 0.35;
+        vec2 g = abs(fract(p.xz * 0.8) - 0.5);
+        float line = smoothstep(0.47, 0.5, max(g.x, g.y));
+        return vec3(0.03, 0.035, 0.05) + line * vec3(0.1, 0.25, 0.5);
+    }
+    gloss = 1.0;
+    return palette(dot(n, vec3(0.3, 0.5, 0.2)) + T * 0.05, vec3(0.0, 0.33, 0.67)) * 0.55 +
+           0.1;
+}
+#endif
+
+#ifdef SCENE01
+void setupScene() {}
+const float FLOOR_Y = -2.2;
+const float SPACING = 0.42;
+const float THICK = 0.15; // half the thickness of a slice; the rest of SPACING is gap
+vec3 glowTint() { return vec3(1.0, 0.45, 0.12); }
+
+// The whole body as slice `index` sees it: each slice drifts on its own circle.
+float sliceBody(vec3 q, float index) {
+    vec3 shift = vec3(sin(index * 1.9 + T * 0.7), 0.0, cos(index * 2.7 + T * 0.6));
+    vec3 b = q - shift * max(parms2.x, 0.0) * 0.3;
+    b.xy = rot(0.35) * b.xy;
+    float torus = sdTorus(b, vec2(1.25, 0.42));
+    float core = mix(length(b) - 0.95, sdBox(b, vec3(0.7)) - 0.1, clamp(parms.y, 0.0, 1.0));
+    return smin(torus, core, 0.5);
+}
+
+float map(vec3 p) {
+    float bound = length(p) - 2.5;
+    if (bound > 0.5) { // far from the object the bounding sphere is distance enough
+        gMat = p.y - FLOOR_Y < bound ? 0.0 : 1.0;
+        gHeat = 0.0;
+        return min(bound, p.y - FLOOR_Y);
+    }
+    vec3 q = p;
+    q.xz = rot(T * 0.25) * q.xz;
+    float y = q.y + T * 0.1;
+    float index = floor(y / SPACING + 0.5);
+    float cell = y - index * SPACING;
+    float body = sliceBody(q, index);
+    float d = max(body, abs(cell) - THICK);
+    // Slices move apart, so the nearer neighbour's slice may be closer than this one's.
+    float side = cell > 0.0 ? 1.0 : -1.0;
+    float nextCell = cell - side * SPACING;
+    float nextBody = sliceBody(q, index + side);
+    float dn = max(nextBody, abs(nextCell) - THICK);
+    if (dn < d) {
+        d = dn;
+        body = nextBody;
+        cell = nextCell;
+    }
+    // On a cut face the slab is the surface; its rim, where the skin is near, burns.
+    float cut = abs(cell) - THICK > body - 0.005 ? 1.0 : 0.0;
+    gHeat = cut * (0.15 + 0.85 * exp(-abs(body) * 14.0)); // abs: exp of a far skin overflows
+    float fl = p.y - FLOOR_Y;
+    gMat = fl < d ? 0.0 : 1.0;
+    return min(d * 0.8, fl);
+}
+vec3 camera(out vec3 target) {
+    target = vec3(0.0, -0.2, 0.0);
+    float a = 0.6 + T * 0.12;
+    return vec3(sin(a) * 5.2, 0.9 + 0.5 * sin(T * 0.2), cos(a) * 5.2);
+}
+vec3 surface(vec3 p, vec3 n, out float gloss) {
+    if (gMat < 0.5) {
+        gloss = 0.2;
+        return vec3(0.04, 0.03, 0.03) * (0.6 + 0.4 * wobble(p.xz * 0.15).r);
+    }
+    gloss = 0.8;
+    return mix(vec3(0.12, 0.13, 0.16), vec3(0.3, 0.08, 0.02), step(0.01, gHeat));
+}
+#endif
+
+#ifdef SCENE02
+void setupScene() {}
+const float FLOOR_Y = -2.0;
+vec3 glowTint() { return mix(vec3(0.4, 0.7, 1.0), vec3(1.0, 0.5, 0.1), clamp(parms.z, 0.0, 1.0)); }
+
+float map(vec3 p) {
+    float bound = length(p) - 2.3;
+    if (bound > 0.5) { // far from the object the bounding sphere is distance enough
+        gMat = p.y - FLOOR_Y < bound ? 0.0 : 1.0;
+        gHeat = 0.0;
+        return min(bound, p.y - FLOOR_Y);
+    }
+    vec3 q = p;
+    float twist = 0.7 + 0.3 * sin(T * 0.4);
+    q.xz = rot(q.y * twist + T * 0.35) * q.xz;
+    float pillar = sdBox(q, vec3(0.55, 1.5, 0.55)) - 0.18;
+    float orb = length(p - vec3(0.0, 0.3 * sin(T * 0.9), 0.0)) - 1.05;
+    float d = smin(pillar, orb, 0.45);
+    d = max(d, -(length(p.xz) - 0.3)); // a hollow core shows the inner glow
+    vec3 w = wobble(vec2(atan(q.z, q.x) * 0.159, q.y * 0.2 + T * 0.03));
+    d += (w.r - 0.5) * 0.06 * clamp(parms.z, 0.0, 1.0);
+    gHeat = w.g;
+    float fl = p.y - FLOOR_Y;
+    gMat = fl < d ? 0.0 : 1.0;
+    return min(d * 0.85, fl);
+}
+vec3 camera(out vec3 target) {
+    target = vec3(0.0, 0.0, 0.0);
+    float a = 2.0 + T * 0.15;
+    return vec3(sin(a) * 5.4, 0.9 + 0.6 * sin(T * 0.17), cos(a) * 5.4);
+}
+vec3 surface(vec3 p, vec3 n, out float gloss) {
+    if (gMat < 0.5) {
+        gloss = 0.5;
+        vec2 g = abs(fract(p.xz * 0.5) - 0.5);
+        return vec3(0.03) + vec3(0.05) * step(0.0, (g.x - 0.25) * (g.y - 0.25));
+    }
+    float m = clamp(parms.z, 0.0, 1.0);
+    gloss = 1.0 - 0.4 * m;
+    vec3 chrome = vec3(0.55, 0.6, 0.7);
+    vec3 gold = vec3(1.0, 0.62, 0.22);
+    return mix(chrome, gold, m);
+}
+#endif
+
+#ifdef SCENE03
+void setupScene() {}
+const float FLOOR_Y = -100.0;
+vec3 glowTint() { return vec3(1.0, 0.3, 0.6); }
+
+float map(vec3 p) {
+    float bound = length(p) - 2.6;
+    if (bound > 0.5) { // far from the object the bounding sphere is distance enough
+        gMat = p.y - FLOOR_Y < bound ? 0.0 : 1.0;
+        gHeat = 0.0;
+        return min(bound, p.y - FLOOR_Y);
+    }
+    vec3 q = p;
+    float bend = parms.w;
+    q.xy = rot(q.z * bend * 0.6 + sin(T * 0.5) * 0.25) * q.xy;
+    q.z += bend * 0.25 * sin(q.x * 2.5 + T * 3.0);
+    q.xz = rot(0.35 * sin(T * 0.4)) * q.xz;
+    // The emblem: a thick ring, a bar through it and four studs around it, extruded.
+    float r = length(q.xy);
+    float ring = abs(r - 1.3) - 0.2;
+    float bar = max(abs(q.x) - 1.9, abs(q.y) - 0.17);
+    float shape2d = min(ring, bar);
+    vec2 stud = q.xy;
+    float ang = atan(stud.y, stud.x) + T * 0.6;
+    float sector = floor(ang / 1.5708 + 0.5) * 1.5708 - T * 0.6;
+    vec2 c = vec2(cos(sector), sin(sector)) * 1.95;
+    shape2d = min(shape2d, length(q.xy - c) - 0.16);
+    float depth = 0.18 + 0.05 * sin(T);
+    vec2 e = vec2(shape2d, abs(q.z) - depth);
+    float d = min(max(e.x, e.y), 0.0) + length(max(e, 0.0)) - 0.04;
+    gHeat = smoothstep(0.02, 0.0, abs(shape2d + 0.03));
+    gMat = 1.0;
+    return d * 0.75;
+}
+vec3 camera(out vec3 target) {
+    target = vec3(0.0);
+    return vec3(sin(T * 0.3) * 1.5, 0.4 * sin(T * 0.21), 5.2);
+}
+vec3 surface(vec3 p, vec3 n, out float gloss) {
+    gloss = 0.9;
+    return mix(vec3(0.85, 0.8, 0.75), vec3(1.0, 0.35, 0.7), 0.3 + 0.3 * n.y);
+}
+#endif
+
+// ---- lighting -------------------------------------------------------------------------------
+
+vec3 normalAt(vec3 p) {
+    const vec2 k = vec2(1.0, -1.0);
+    const float h = 0.002;
+    return normalize(k.xyy * map(p + k.xyy * h) + k.yyx * map(p + k.yyx * h) +
+                     k.yxy * map(p + k.yxy * h) + k.xxx * map(p + k.xxx * h));
+}
+
+float softShadow(vec3 p, vec3 l) {
+    float res = 1.0, t = 0.05;
+    for (int i = 0; i < 12; i++) {
+        float h = map(p + l * t);
+        res = min(res, 9.0 * h / t);
+        t += clamp(h, 0.06, 0.5);
+        if (res < 0.02 || t > 6.0) break;
+    }
+    return clamp(res, 0.0, 1.0);
+}
+
+float occlusion(vec3 p, vec3 n) {
+    float o = 0.0, w = 1.0;
+    for (int i = 1; i <= 4; i++) {
+        float h = 0.08 * float(i);
+        o += (h - map(p + n * h)) * w;
+        w *= 0.6;
+    }
+    return clamp(1.0 - 2.2 * o, 0.0, 1.0);
+}
+
+vec3 sky(vec3 rd) {
+    float up = rd.y * 0.5 + 0.5;
+    vec3 c = mix(vec3(0.01, 0.01, 0.025), vec3(0.06, 0.08, 0.16), up);
+    c += vec3(0.5, 0.35, 0.6) * pow(max(0.0, 1.0 - abs(rd.y)), 8.0) * 0.25;
+    c += vec3(1.0, 0.85, 0.7) * pow(max(0.0, dot(rd, normalize(vec3(0.6, 0.5, -0.6)))), 24.0);
+    return c;
+}
+
+// ---- main -----------------------------------------------------------------------------------
+
+void main() {
+    T = time.x;
+    setupScene();
+    vec2 p = (uv * 2.0 - 1.0) * vec2(16.0 / 9.0, 1.0);
+    vec3 target;
+    vec3 ro = camera(target);
+    vec3 fw = normalize(target - ro);
+    vec3 rt = normalize(cross(fw, vec3(0.0, 1.0, 0.0)));
+    vec3 up = cross(rt, fw);
+    vec3 rd = normalize(p.x * rt + p.y * up + 1.9 * fw);
+
+    float glowAmount = 0.35 + max(parms2.y, 0.0);
+    float t = 0.0, glow = 0.0;
+    bool hit = false;
+    for (int i = 0; i < MAX_STEPS; i++) {
+        float d = map(ro + rd * t);
+        // Only near misses of the object glow, never the floor.
+        if (gMat > 0.5) glow += 0.035 / (1.0 + d * d * 80.0);
+        if (d < 0.0015 * t + 0.001) {
+            hit = true;
+            break;
+        }
+        t += d;
+        if (t > FAR) break;
+    }
+
+    vec3 col;
+    float alpha = 1.0;
+    vec3 bg = sky(rd);
+#ifdef SCENE03
+    bg = vec3(0.0);
+    alpha = 0.0;
+#endif
+    col = bg;
+
+    if (hit) {
+        vec3 pos = ro + rd * t;
+        vec3 n = normalAt(pos);
+        map(pos); // material of this point, not of the last normal tap
+        float mat = gMat, heat = gHeat;
+        float gloss;
+        vec3 albedo = surface(pos, n, gloss);
+        vec3 l = normalize(vec3(0.6, 0.8, -0.5));
+        float dif = max(dot(n, l), 0.0);
+        float sh = dif > 0.0 ? softShadow(pos + n * 0.01, l) : 0.0;
+        float ao = occlusion(pos, n);
+        vec3 r = reflect(rd, n);
+        float fres = pow(1.0 - max(dot(n, -rd), 0.0), 4.0);
+        float highlight = pow(max(dot(r, l), 0.0), 40.0) * sh;
+
+        col = albedo * (dif * sh * vec3(1.2, 1.05, 0.9) + ao * vec3(0.08, 0.1, 0.16));
+        col += albedo * ao * max(0.0, -n.y * 0.5 + 0.1) * vec3(0.1, 0.05, 0.08); // bounce
+        col += gloss * (sky(r) * (0.25 + 0.75 * fres) * ao + highlight * vec3(1.5, 1.35, 1.2));
+#ifdef SCENE01
+        col += heat * heat * glowTint() * (0.8 + 1.2 * max(parms2.y, 0.0)) * mat;
+#endif
+#ifdef SCENE02
+        float m = clamp(parms.z, 0.0, 1.0);
+        float vein = smoothstep(0.55, 0.75, heat) * m;
+        col += vein * vec3(1.8, 0.6, 0.1) * mat;
+        col = mix(col, col * vec3(0.9, 0.95, 1.1), (1.0 - m) * mat);
+#endif
+#ifdef SCENE03
+        col += heat * glowTint() * 1.6;
+        alpha = 1.0;
+#endif
+#ifndef SCENE03
+        // Distance haze toward the background (the logo scene has none to fade into).
+        col = mix(col, bg, 1.0 - exp(-0.004 * t * t));
+#endif
+    }
+
+    col += min(glow, 1.2) * glowAmount * glowTint(); // grazing rays must not blow out
+#ifndef SCENE03
+    // A soft vignette of our own: the full-frame background covers the scene's vignette pass.
+    vec2 v = uv - 0.5;
+    col *= 1.0 - dot(v, v) * 1.2;
+#endif
+    col = col / (1.0 + col * 0.35);       // soft shoulder keeps highlights coloured
+    col = pow(max(col, 0.0), vec3(0.4545)); // to display gamma
+    // Dither from the noise texture hides banding in the dark gradients.
+    col += (wobble(uv * vec2(5.0, 2.8125) + T * 7.31).b - 0.5) * (3.0 / 255.0);
+    gl_FragColor = vec4(col, alpha); // misses of the logo scene add only their glow
+}

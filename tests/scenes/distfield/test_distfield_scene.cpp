@@ -1,0 +1,336 @@
+// The distance-field plug-in on a real GL context: bin/renderModuleDistfield.so loaded by the
+// real loader from a temporary root, a real graphics context (seen through RecordingGfx), a
+// real sync source over .track files written here, and pixels read back from the frame.
+#include "gfx_context.h"
+#include "gl_test_context.h"
+#include "module_input.h"
+#include "module_loader.h"
+#include "recording_gfx.h"
+#include "sync_rocket.h"
+#include "track.h"
+#include "window.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kTolvane = "data/textures/tolvane_logo.jpg";
+const char* const kKelp = "data/textures/logo_kelpmoor.png";
+const char* const kPruxa = "data/textures/pruxa_logo.jpg";
+
+void writeKeys(const std::string& base, const std::string& name, std::vector<TrackKey> keys) {
+    std::vector<uint8_t> image(keytrack_encode(keys.data(), int32_t(keys.size()), nullptr, 0));
+    keytrack_encode(keys.data(), int32_t(keys.size()), image.data(), image.size());
+    FILE* f = std::fopen((base + "_" + name + ".track").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(image.data(), 1, image.size(), f);
+    std::fclose(f);
+}
+
+// One real context and the plug-in for the whole binary; per test a fresh track directory,
+// sync source and module input, so each test decides every track value.
+class Distfield : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static const WindowDesc desc{1280, 720, 1280, 720, false, false, false};
+        char pattern[] = "/tmp/distfield_scene_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        fs::create_directories(root + "/bin/dll_cache");
+        fs::copy_file(PLUGIN, root + "/bin/renderModuleDistfield.so");
+
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        real = new gfxContext();
+        real->init(&desc);
+        gfx = new RecordingGfx(real);
+        loader = new cModuleLoader(root + "/bin/", root + "/bin/dll_cache/", "render*.so");
+        loader->loadAll();
+        initSync = new cSyncRocket();
+        initSync->init((root + "/none/").c_str(), nullptr);
+        cModuleInput setup;
+        setup.setGfx(gfx);
+        setup.setSync(initSync);
+        if (loader->modules().size() == 1 && loader->modules()[0].scene)
+            loader->modules()[0].scene->initialise(&setup);
+        testing::internal::GetCapturedStdout();
+        initLog = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(loader->modules().size(), 1u);
+        scene = loader->modules()[0].scene;
+        ASSERT_NE(scene, nullptr);
+    }
+    static void TearDownTestSuite() { fs::remove_all(root); }
+
+    void SetUp() override {
+        tracks = root + "/tracks" + std::to_string(++testIndex) + "/";
+        fs::create_directories(tracks);
+        // Everything neutral; a test overrides what it is about.
+        for (const char* name :
+             {"mch_scenever", "march_scenenum", "blob_morph", "blob_distort", "blob_matmorph",
+              "blob_logodistort", "slice_offset", "glowintensity", "tlvits", "kelp_its",
+              "pruxa_its", "mch_vofs", "mch_vblur"})
+            values[name] = 0.0f;
+    }
+
+    // Writes the tracks, then draws one frame the way the host does (clear, push, render,
+    // pop) at `timeMs`. Returns what went to stdout and stderr.
+    std::string frame(int64_t timeMs = 2000) {
+        for (const auto& v : values) writeKeys(tracks, v.first, {{0, v.second, INTERP_STEP}});
+        sync = std::make_unique<cSyncRocket>();
+        sync->init(tracks.c_str(), nullptr);
+        input = std::make_unique<cModuleInput>();
+        input->setGfx(gfx);
+        input->setSync(sync.get());
+        input->setFixedTimeMs(timeMs);
+
+        *real->renderState() = rs::defaultWord();
+        real->setViewport(0, 0, 1280, 720);
+        real->setClearColor(0, 0, 0, 0);
+        real->setClearDepth(1);
+        real->clear(3);
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        gfx->clearJournal();
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        real->pushRenderState();
+        scene->render(input.get());
+        real->popRenderState();
+        glFinish();
+        glError = glGetError();
+        std::string out = testing::internal::GetCapturedStdout();
+        return out + testing::internal::GetCapturedStderr();
+    }
+
+    // Mean of the frame's colour over a block around (x, y) (GL's bottom-up rows).
+    static std::array<float, 3> mean(int x, int y, int size = 16) {
+        std::vector<unsigned char> px(size_t(size) * size * 4);
+        glReadPixels(x - size / 2, y - size / 2, size, size, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        std::array<float, 3> m{0, 0, 0};
+        for (size_t i = 0; i < px.size(); i += 4)
+            for (int c = 0; c < 3; ++c) m[c] += px[i + c];
+        for (float& v : m) v /= float(size * size);
+        return m;
+    }
+
+    // The march: the full-screen quad drawn with one of the four programs.
+    const RecordingGfx::Quad* marchQuad() const {
+        for (const RecordingGfx::Quad& q : gfx->quads)
+            if (q.shader.rfind("raymarch0", 0) == 0) return &q;
+        return nullptr;
+    }
+
+    static std::string root, initLog;
+    static gfxContext* real;
+    static RecordingGfx* gfx;
+    static cModuleLoader* loader;
+    static cSyncRocket* initSync;
+    static cRenderModuleBase* scene;
+    static int testIndex;
+
+    std::string tracks;
+    std::map<std::string, float> values;
+    std::unique_ptr<cSyncRocket> sync;
+    std::unique_ptr<cModuleInput> input;
+    GLenum glError = GL_NO_ERROR;
+};
+
+std::string Distfield::root, Distfield::initLog;
+gfxContext* Distfield::real = nullptr;
+RecordingGfx* Distfield::gfx = nullptr;
+cModuleLoader* Distfield::loader = nullptr;
+cSyncRocket* Distfield::initSync = nullptr;
+cRenderModuleBase* Distfield::scene = nullptr;
+int Distfield::testIndex = 0;
+
+} // namespace
+
+// ---- start-up -------------------------------------------------------------------------------
+
+TEST_F(Distfield, InitialiseRegistersFourVariantsOfOneProgram) {
+    EXPECT_STREQ(scene->name(), "march_scene");
+    const char* defines[4] = {"#define SCENE00\n", "#define SCENE01\n", "#define SCENE02\n",
+                              "#define SCENE03\n"};
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = "raymarch0" + std::to_string(i);
+        EXPECT_TRUE(real->hasShader(name, defines[i])) << name;
+    }
+    // Every variant compiles and links on the driver: no error, no missing uniform later.
+    EXPECT_EQ(initLog.find("ERROR"), std::string::npos) << initLog;
+}
+
+// ---- the tracks' rules ----------------------------------------------------------------------
+
+TEST_F(Distfield, SceneNumberIsTruncatedAndClamped) {
+    struct Case {
+        float value;
+        const char* shader;
+    };
+    for (const Case& c :
+         {Case{-2.0f, "raymarch00"}, Case{0.99f, "raymarch00"}, Case{1.0f, "raymarch01"},
+          Case{2.9f, "raymarch02"}, Case{7.9f, "raymarch03"}, Case{1e30f, "raymarch03"}}) {
+        values["march_scenenum"] = c.value;
+        frame();
+        const RecordingGfx::Quad* q = marchQuad();
+        ASSERT_NE(q, nullptr) << c.value;
+        EXPECT_EQ(q->shader, c.shader) << c.value;
+    }
+}
+
+TEST_F(Distfield, OnlyTheLastSceneDrawsTheBackground) {
+    // The background is the first thing drawn: a blit of it into B before the vignette.
+    TextureHandle* background =
+        real->loadTexture("data/textures/stripeback02.png", false, 2, true, 0);
+    ASSERT_NE(background, nullptr);
+    for (float n : {-2.0f, 2.9f}) {
+        values["march_scenenum"] = n;
+        frame();
+        EXPECT_FALSE(gfx->sampled(background)) << n;
+    }
+    values["march_scenenum"] = 7.9f;
+    frame();
+    EXPECT_TRUE(gfx->sampled(background));
+    // And it shows where the emblem is not: the stripes' colour in a corner region.
+    const std::array<float, 3> corner = mean(200, 600, 64);
+    EXPECT_GT(corner[0] + corner[2], 20.0f);
+}
+
+TEST_F(Distfield, HalfIsStillFullResolutionWithEveryStep) {
+    values["mch_scenever"] = 0.5f;
+    values["tlvits"] = 1.0f;
+    frame();
+    for (const RecordingGfx::Lease& l : gfx->leases)
+        EXPECT_TRUE(l.width == 1280 || l.width == 640 || l.width == 320 || l.width == 160);
+    ASSERT_GE(gfx->leases.size(), 3u);
+    EXPECT_EQ(gfx->leases[0].width, 1280);
+    EXPECT_EQ(gfx->leases[0].height, 720);
+    EXPECT_TRUE(gfx->usedShader("coloffset"));
+    EXPECT_TRUE(gfx->loaded(kTolvane));
+    ASSERT_NE(marchQuad(), nullptr);
+    EXPECT_EQ(marchQuad()->viewport, (std::array<int, 4>{0, 0, 1280, 720}));
+}
+
+TEST_F(Distfield, AnyOtherVersionRunsAtAQuarterWithoutGlowOffsetOrFirstLogo) {
+    for (float v : {1.0f, -1.0f, 3.7f}) {
+        values["mch_scenever"] = v;
+        const std::string log = frame();
+        for (const RecordingGfx::Lease& l : gfx->leases) {
+            EXPECT_EQ(l.width, 320) << v;
+            EXPECT_EQ(l.height, 180) << v;
+        }
+        EXPECT_FALSE(gfx->usedShader("coloffset")) << v;
+        EXPECT_FALSE(gfx->loaded(kTolvane)) << v;
+        EXPECT_TRUE(gfx->loaded(kKelp)) << v;
+        EXPECT_TRUE(gfx->loaded(kPruxa)) << v;
+        ASSERT_NE(marchQuad(), nullptr);
+        EXPECT_EQ(marchQuad()->viewport, (std::array<int, 4>{0, 0, 320, 180})) << v;
+        EXPECT_EQ(log.find("allocated rendertarget runtime"), std::string::npos) << log;
+    }
+}
+
+// ---- what the shader and the overlays are given -----------------------------------------------
+
+TEST_F(Distfield, UniformsCarryTheTracksInTheirOrder) {
+    values["march_scenenum"] = 1.0f;
+    values["blob_distort"] = 0.1f;
+    values["blob_morph"] = 0.2f;
+    values["blob_matmorph"] = 0.3f;
+    values["blob_logodistort"] = 0.4f;
+    values["slice_offset"] = 0.5f;
+    values["glowintensity"] = 0.6f;
+    frame(12345);
+    const auto time = gfx->vectorsOf("raymarch01", "time");
+    const auto parms = gfx->vectorsOf("raymarch01", "parms");
+    const auto parms2 = gfx->vectorsOf("raymarch01", "parms2");
+    ASSERT_EQ(time.size(), 1u);
+    ASSERT_EQ(parms.size(), 1u);
+    ASSERT_EQ(parms2.size(), 1u);
+    EXPECT_EQ(time[0], (std::array<float, 4>{12.345f, 12.345f, 12.345f, 12.345f}));
+    EXPECT_EQ(parms[0], (std::array<float, 4>{0.1f, 0.2f, 0.3f, 0.4f}));
+    EXPECT_EQ(parms2[0], (std::array<float, 4>{0.5f, 0.6f, 0.0f, 0.0f}));
+}
+
+TEST_F(Distfield, LogosAreCentredAddedAndScaledFromTheirSize) {
+    values["tlvits"] = 0.25f;
+    values["kelp_its"] = 0.5f;
+    values["pruxa_its"] = 0.75f;
+    frame();
+    std::vector<const RecordingGfx::Quad*> logos;
+    for (const RecordingGfx::Quad& q : gfx->quads)
+        if (q.shader == "ss_overlay_textured") logos.push_back(&q);
+    ASSERT_EQ(logos.size(), 3u);
+    // Our images: 512 x 256 at 2.5 spans the whole width; 512 x 128 at 1.5; 512 x 256 at 1.15.
+    const float expected[3][2] = {{1.0f, 256.0f * 2.5f / 720.0f},
+                                  {512.0f * 1.5f / 1280.0f, 128.0f * 1.5f / 720.0f},
+                                  {512.0f * 1.15f / 1280.0f, 256.0f * 1.15f / 720.0f}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FLOAT_EQ(logos[i]->x1, expected[i][0]) << i;
+        EXPECT_FLOAT_EQ(logos[i]->y1, expected[i][1]) << i;
+        EXPECT_FLOAT_EQ(logos[i]->x0, -logos[i]->x1) << i;
+        EXPECT_FLOAT_EQ(logos[i]->y0, -logos[i]->y1) << i;
+        const uint64_t s = logos[i]->state;
+        EXPECT_EQ(rs::field(s, rs::kBlendSrcColorShift, 0xfull << rs::kBlendSrcColorShift),
+                  kBlendOne);
+        EXPECT_EQ(rs::field(s, rs::kBlendDstColorShift, 0xfull << rs::kBlendDstColorShift),
+                  kBlendOne);
+        EXPECT_EQ(rs::field(s, rs::kBlendDstAlphaShift, 0xfull << rs::kBlendDstAlphaShift),
+                  kBlendZero);
+    }
+    const auto opacities = gfx->vectorsOf("ss_overlay_textured", "opasity");
+    ASSERT_EQ(opacities.size(), 3u);
+    EXPECT_FLOAT_EQ(opacities[0][0], 0.25f);
+    EXPECT_FLOAT_EQ(opacities[1][0], 0.5f);
+    EXPECT_FLOAT_EQ(opacities[2][0], 0.75f);
+}
+
+TEST_F(Distfield, TheMarchIsDrawnPremultipliedOver) {
+    frame();
+    const RecordingGfx::Quad* q = marchQuad();
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(rs::field(q->state, rs::kBlendSrcColorShift, 0xfull << rs::kBlendSrcColorShift),
+              kBlendOne);
+    EXPECT_EQ(rs::field(q->state, rs::kBlendDstColorShift, 0xfull << rs::kBlendDstColorShift),
+              kBlendOneMinusSrcAlpha);
+}
+
+// ---- every frame is clean and shows something -------------------------------------------------
+
+TEST_F(Distfield, EveryModeAndSceneLeavesThePoolAndGlClean) {
+    for (float version : {0.0f, 4.0f})
+        for (int n = 0; n < 4; ++n) {
+            values["mch_scenever"] = version;
+            values["march_scenenum"] = float(n);
+            values["tlvits"] = values["kelp_its"] = values["pruxa_its"] = 1.0f;
+            values["mch_vofs"] = 0.1f;
+            values["mch_vblur"] = 20.0f;
+            for (int k = 0; k < 2; ++k) { // the second frame runs on cached textures
+                const std::string log = frame(1000 + 700 * k + 1500 * n);
+                const std::string at = "version " + std::to_string(version) + " scene " +
+                                       std::to_string(n) + " frame " + std::to_string(k);
+                EXPECT_EQ(real->renderTargetPool().outstanding(), 0) << at;
+                EXPECT_EQ(log.find("allocated rendertarget runtime"), std::string::npos)
+                    << at << "\n"
+                    << log;
+                EXPECT_EQ(log.find("##"), std::string::npos) << at << "\n" << log;
+                EXPECT_EQ(glError, GLenum(GL_NO_ERROR)) << at;
+                // Something lit near the middle of the frame, not a flat or black picture.
+                const std::array<float, 3> centre = mean(640, 360, 200);
+                EXPECT_GT(centre[0] + centre[1] + centre[2], 60.0f) << at;
+            }
+        }
+}
+
+TEST_F(Distfield, TheVerticalOffsetMovesTheWholePicture) {
+    values["mch_vofs"] = -1.0f; // slid down by the full height: nothing left on screen
+    frame();
+    const std::array<float, 3> centre = mean(640, 360, 100);
+    EXPECT_EQ(centre[0] + centre[1] + centre[2], 0.0f);
+}
