@@ -8,7 +8,7 @@ wait_window
 xdotool key m m l Home q
 wait_player 30
 
-echo "EXIT=$EXIT_CODE"; check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
+check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
 check "logs written in the start directory" [ -f "$OUT" -a -f "$ERR" ]
 check "no logs in the parent" [ ! -e "$ROOT/stdout.txt" -a ! -e "$ROOT/stderr.txt" ]
 check "stderr begins with the self-test line" first_line_is "$ERR" "unit tests run successfully"
