@@ -4,6 +4,7 @@
 // Prints ns per call (Google Benchmark) and heap allocations per call (counted by this
 // binary's operator new). Needs a display: run under xvfb-run like the tests.
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/bench_gfx_state
+#include "bench_common.h"
 #include "gfx_context.h"
 #include "gl_loader.h"
 #include "window.h"
@@ -18,51 +19,12 @@
 #include <new>
 #include <unistd.h>
 
-// ---- allocation counting --------------------------------------------------------------------
-
-static std::atomic<long> g_allocations{0};
-
-// Our operator new is malloc underneath, so free() is its matching release.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
-
-// Runs the benchmark loop and reports allocations per iteration next to the time.
-#define COUNT_ALLOCATIONS(state, body)                                                             \
-    long before = g_allocations.load();                                                            \
-    for (auto _ : state) {                                                                         \
-        body;                                                                                      \
-    }                                                                                              \
-    state.counters["allocs/call"] =                                                                \
-        benchmark::Counter(double(g_allocations.load() - before) / double(state.iterations()));
-
 // ---- one context for the run ----------------------------------------------------------------
 
 static gfxContext* g_gfx;
 
 static void makeContext() {
-    if (chdir(DEMO_ROOT) != 0) std::exit(1);
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_Window* w =
-        SDL_CreateWindow("bench", 0, 0, 1280, 720, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!w || !SDL_GL_CreateContext(w)) {
-        std::fprintf(stderr, "bench: no GL context: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-    static WindowDesc desc{1280, 720, 1280, 720, false, false, false};
-    g_gfx = new gfxContext();
-    g_gfx->init(&desc);
+    g_gfx = makeBenchContext();
     std::ofstream("/tmp/bench_col.vert") << "#version 330 compatibility\n"
                                             "layout(location = 0) in vec4 pos;\n"
                                             "void main() { gl_Position = pos; }\n";

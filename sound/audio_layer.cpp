@@ -57,7 +57,7 @@ struct Library {
     std::mutex mutex;
     bool initialised = false;
     SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{}; // what the device really plays
     DWORD initFlags = 0;
     bool outputPaused = false;
     DWORD nextHandle = 1;
@@ -143,7 +143,7 @@ void mixStream(Stream& s, float* out, int frames, int64_t t) {
     s.chunkDurationUs = 0;
     if (!s.playing || s.cursor >= double(s.frames)) return;
 
-    const double step = double(freq) / double(g_lib.spec.freq);
+    const double step = double(freq) / double(g_lib.format.freq);
     int i = 0;
     for (; i < frames && s.cursor < double(s.frames); ++i) {
         const uint64_t f0 = static_cast<uint64_t>(s.cursor);
@@ -157,7 +157,7 @@ void mixStream(Stream& s, float* out, int frames, int64_t t) {
     }
     s.cursor = std::min(s.cursor, double(s.frames));
     s.chunkFrames = s.cursor - s.chunkFrom;
-    s.chunkDurationUs = int64_t(i) * 1000000 / g_lib.spec.freq;
+    s.chunkDurationUs = int64_t(i) * 1000000 / g_lib.format.freq;
 }
 
 void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
@@ -249,7 +249,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void*, const void*) {
         std::lock_guard<std::mutex> lock(g_lib.mutex);
         g_lib.initialised = true;
         g_lib.device = dev;
-        g_lib.spec = have;
+        g_lib.format = have;
         g_lib.initFlags = flags;
         g_lib.outputPaused = false;
     }
@@ -263,12 +263,12 @@ BOOL BASS_GetInfo(BASS_INFO* info) {
     if (!g_lib.initialised) return fail(BASS_ERROR_INIT, FALSE);
     if (!info) return fail(BASS_ERROR_ILLPARAM, FALSE);
     const DWORD bufferMs =
-        DWORD((g_lib.spec.samples * 1000 + g_lib.spec.freq / 2) / g_lib.spec.freq);
+        DWORD((g_lib.format.samples * 1000 + g_lib.format.freq / 2) / g_lib.format.freq);
     info->minbuf = bufferMs;
     // What we can measure is the buffer handed to the device ahead of playing it.
     info->latency = (g_lib.initFlags & BASS_DEVICE_LATENCY) ? bufferMs : 0;
-    info->freq = DWORD(g_lib.spec.freq);
-    info->speakers = g_lib.spec.channels;
+    info->freq = DWORD(g_lib.format.freq);
+    info->speakers = g_lib.format.channels;
     info->initflags = g_lib.initFlags;
     return ok(TRUE);
 }

@@ -5,6 +5,7 @@
 // The plug-in is loaded by the real loader from a temporary root; the tracks are constant
 // files written here. glFinish ends every frame, so a figure is the time the GL
 // implementation (llvmpipe without a GPU) needs to finish the frame, not to queue it.
+#include "bench_common.h"
 #include "gfx_context.h"
 #include "gl_loader.h"
 #include "module_input.h"
@@ -43,21 +44,7 @@ void writeConstant(const std::string& dir, const std::string& name, float value)
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
-    if (chdir(DEMO_ROOT) != 0) return 1;
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_Window* window =
-        SDL_CreateWindow("bench", 0, 0, 1280, 720, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window || !SDL_GL_CreateContext(window)) {
-        std::fprintf(stderr, "bench_distfield: no GL context: %s\n", SDL_GetError());
-        return 1;
-    }
-    loadGlExtensions();
-    static const WindowDesc desc{1280, 720, 1280, 720, false, false, false};
-    gfxContext gfx;
-    gfx.init(&desc);
+    gfxContext& gfx = *makeBenchContext();
 
     char pattern[] = "/tmp/bench_distfield_XXXXXX";
     if (!mkdtemp(pattern)) return 1;

@@ -5,6 +5,7 @@
 // Prints milliseconds per call. glFinish inside the loop makes each figure the time the GL
 // implementation (llvmpipe without a GPU) needs to finish the work, not just to queue it.
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/postfx/bench_postfx_basic
+#include "bench_common.h"
 #include "gfx_context.h"
 #include "gl_loader.h"
 #include "postfx.h"
@@ -25,19 +26,7 @@ gfxContext* g_gfx;
 TextureHandle* g_frame;
 
 void makeContext() {
-    if (chdir(DEMO_ROOT) != 0) std::exit(1);
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_Window* w = SDL_CreateWindow("bench", 0, 0, kW, kH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!w || !SDL_GL_CreateContext(w)) {
-        std::fprintf(stderr, "bench: no GL context: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-    static WindowDesc desc{kW, kH, kW, kH, false, false, false};
-    g_gfx = new gfxContext();
-    g_gfx->init(&desc);
+    g_gfx = makeBenchContext();
 }
 
 // A frame full of edges, so the filter takes its slow path often: slanted stripes of a few

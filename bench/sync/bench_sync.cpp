@@ -4,6 +4,7 @@
 // Prints ns per call (Google Benchmark) and heap allocations per call (counted by this
 // binary's operator new).
 //   SDL_AUDIODRIVER=dummy build/bench/sync/bench_sync
+#include "bench_common.h"
 #include "audio_layer.h"
 #include "mp3_fixture.h"
 #include "sound_module.h"
@@ -17,34 +18,6 @@
 #include <new>
 #include <string>
 #include <unistd.h>
-
-// ---- allocation counting --------------------------------------------------------------------
-
-static std::atomic<long> g_allocations{0};
-
-// Our operator new is malloc underneath, so free() is its matching release.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
-
-// Runs the benchmark loop and reports allocations per iteration next to the time.
-#define COUNT_ALLOCATIONS(state, body)                                                             \
-    long before = g_allocations.load();                                                            \
-    for (auto _ : state) {                                                                         \
-        body;                                                                                      \
-    }                                                                                              \
-    state.counters["allocs/call"] =                                                                \
-        benchmark::Counter(double(g_allocations.load() - before) / double(state.iterations()));
 
 // ---- fixtures -------------------------------------------------------------------------------
 

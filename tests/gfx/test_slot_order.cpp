@@ -10,21 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "../slot_of.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
-
-template <typename F> static long slotOf(F member) {
-    struct {
-        uintptr_t ptr;
-        ptrdiff_t adj;
-    } rep;
-    static_assert(sizeof(member) == sizeof(rep), "Itanium member-function pointer");
-    std::memcpy(&rep, &member, sizeof rep);
-    if (!(rep.ptr & 1)) return -1; // not virtual
-    return static_cast<long>((rep.ptr - 1) / sizeof(void*));
-}
 
 TEST(SlotOrder, GraphicsContext) {
     // The destructor is operation 0 and fills table slots 0 and 1, so operation n sits in n + 1.

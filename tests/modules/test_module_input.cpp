@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../slot_of.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,19 +20,6 @@
 #include <string>
 
 namespace {
-
-// Under the Itanium C++ ABI a pointer to a virtual member function holds 1 + its byte offset
-// in the table; a virtual destructor takes two slots.
-template <typename F> long slotOf(F member) {
-    struct {
-        uintptr_t ptr;
-        ptrdiff_t adj;
-    } rep;
-    static_assert(sizeof(member) == sizeof(rep), "Itanium member-function pointer");
-    std::memcpy(&rep, &member, sizeof rep);
-    if (!(rep.ptr & 1)) return -1;
-    return long((rep.ptr - 1) / sizeof(void*));
-}
 
 constexpr int kBin = 100; // of 1024: a sine at its centre frequency lands in it alone
 
