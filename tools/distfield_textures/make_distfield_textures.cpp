@@ -12,7 +12,7 @@
 // Fixed seeds: every run writes the same pixels.
 //
 // Usage: make_distfield_textures <directory>
-#include <FreeImage.h>
+#include "picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,10 +26,6 @@ namespace {
 
 // ---- pictures -------------------------------------------------------------------------------
 
-struct Rgb {
-    float r, g, b;
-};
-
 Rgb operator+(Rgb a, Rgb b) {
     return {a.r + b.r, a.g + b.g, a.b + b.b};
 }
@@ -39,47 +35,6 @@ Rgb operator*(Rgb a, float k) {
 Rgb mix(Rgb a, Rgb b, float t) {
     return a * (1.0f - t) + b * t;
 }
-float clamp01(float x) {
-    return std::min(1.0f, std::max(0.0f, x));
-}
-float smoothstep(float e0, float e1, float x) {
-    const float t = clamp01((x - e0) / (e1 - e0));
-    return t * t * (3.0f - 2.0f * t);
-}
-
-// 24-bit, row 0 at the top (flipped on saving: FreeImage stores the bottom row first).
-class Picture {
-  public:
-    Picture(int width, int height) : width_(width), height_(height), pixels_(width * height) {}
-    int width() const { return width_; }
-    int height() const { return height_; }
-    Rgb& at(int x, int y) { return pixels_[y * width_ + x]; }
-
-    bool save(const std::string& path, FREE_IMAGE_FORMAT format, int flags) const {
-        FIBITMAP* bitmap = FreeImage_Allocate(width_, height_, 24);
-        if (!bitmap) return false;
-        for (int y = 0; y < height_; ++y) {
-            BYTE* row = FreeImage_GetScanLine(bitmap, height_ - 1 - y);
-            for (int x = 0; x < width_; ++x) {
-                const Rgb& c = pixels_[y * width_ + x];
-                row[x * 3 + FI_RGBA_RED] = toByte(c.r);
-                row[x * 3 + FI_RGBA_GREEN] = toByte(c.g);
-                row[x * 3 + FI_RGBA_BLUE] = toByte(c.b);
-            }
-        }
-        const bool saved = FreeImage_Save(format, bitmap, path.c_str(), flags);
-        FreeImage_Unload(bitmap);
-        if (!saved)
-            std::fprintf(stderr, "make_distfield_textures: cannot write %s\n", path.c_str());
-        return saved;
-    }
-
-  private:
-    static BYTE toByte(float v) { return static_cast<BYTE>(std::lround(clamp01(v) * 255.0f)); }
-
-    int width_, height_;
-    std::vector<Rgb> pixels_;
-};
 
 // ---- tiling noise ---------------------------------------------------------------------------
 
@@ -126,7 +81,7 @@ class TileNoise {
 
 bool writeWobble(const std::string& path) {
     const int size = 256;
-    Picture pic(size, size);
+    Picture pic(size, size, Picture::kTopFirst); // row 0 at the top
     const TileNoise soft(1u), veins(2u), fine(3u);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
@@ -134,12 +89,12 @@ bool writeWobble(const std::string& path) {
             const float ridge = 1.0f - std::fabs(veins.fbm(u, v, 4, 4) * 2.0f - 1.0f);
             pic.at(x, y) = {soft.fbm(u, v, 4, 4), std::pow(ridge, 3.0f), fine.fbm(u, v, 16, 3)};
         }
-    return pic.save(path, FIF_PNG, PNG_DEFAULT);
+    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_textures");
 }
 
 bool writeStripes(const std::string& path) {
     const int w = 1024, h = 576;
-    Picture pic(w, h);
+    Picture pic(w, h, Picture::kTopFirst); // row 0 at the top
     const TileNoise grain(7u);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -155,7 +110,7 @@ bool writeStripes(const std::string& path) {
             pic.at(x, y) =
                 (dusk + Rgb{0.12f, 0.05f, 0.16f} * stripe) * (centre * (0.85f + 0.3f * n));
         }
-    return pic.save(path, FIF_PNG, PNG_DEFAULT);
+    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_textures");
 }
 
 // ---- block font -----------------------------------------------------------------------------
@@ -238,7 +193,7 @@ Rgb shade(float d, float v, Rgb top, Rgb bottom, Rgb halo, float glowWidth) {
 }
 
 bool writeTolvane(const std::string& path) {
-    Picture pic(512, 256);
+    Picture pic(512, 256, Picture::kTopFirst); // row 0 at the top
     const TextField text("TOLVANE", 256.0f, 112.0f, 11.0f);
     for (int y = 0; y < pic.height(); ++y)
         for (int x = 0; x < pic.width(); ++x) {
@@ -250,11 +205,11 @@ bool writeTolvane(const std::string& path) {
             pic.at(x, y) = shade(d, (y - 74.0f) / 100.0f, {1.0f, 1.0f, 1.0f}, {0.55f, 0.85f, 1.0f},
                                  {0.2f, 0.45f, 1.0f}, 9.0f);
         }
-    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB);
+    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_distfield_textures");
 }
 
 bool writeKelpmoor(const std::string& path) {
-    Picture pic(512, 128);
+    Picture pic(512, 128, Picture::kTopFirst); // row 0 at the top
     const TextField text("KELPMOOR", 256.0f, 54.0f, 8.0f);
     for (int y = 0; y < pic.height(); ++y)
         for (int x = 0; x < pic.width(); ++x) {
@@ -266,11 +221,11 @@ bool writeKelpmoor(const std::string& path) {
             pic.at(x, y) = shade(d, (y - 26.0f) / 90.0f, {0.75f, 1.0f, 0.8f}, {0.1f, 0.7f, 0.55f},
                                  {0.05f, 0.6f, 0.45f}, 7.0f);
         }
-    return pic.save(path, FIF_PNG, PNG_DEFAULT);
+    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_textures");
 }
 
 bool writePruxa(const std::string& path) {
-    Picture pic(512, 256);
+    Picture pic(512, 256, Picture::kTopFirst); // row 0 at the top
     const TextField text("PRUXA", 256.0f, 128.0f, 12.0f);
     for (int y = 0; y < pic.height(); ++y)
         for (int x = 0; x < pic.width(); ++x) {
@@ -281,7 +236,7 @@ bool writePruxa(const std::string& path) {
             pic.at(x, y) = shade(d, (y - 86.0f) / 90.0f, {1.0f, 0.9f, 0.6f}, {1.0f, 0.4f, 0.35f},
                                  {1.0f, 0.3f, 0.45f}, 8.0f);
         }
-    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB);
+    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_distfield_textures");
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 // Everything comes from a fixed seed, so every run writes the same pixels.
 //
 // Usage: make_postfx_textures <directory>
-#include <FreeImage.h>
+#include "picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,10 +21,6 @@ namespace {
 
 // ---- small helpers --------------------------------------------------------------------------
 
-struct Rgb {
-    float r, g, b;
-};
-
 Rgb mix(Rgb a, Rgb b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
@@ -33,14 +29,6 @@ Rgb scale(Rgb a, float k) {
 }
 Rgb add(Rgb a, Rgb b) {
     return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
-
-float clamp01(float x) {
-    return std::min(1.0f, std::max(0.0f, x));
-}
-float smoothstep(float e0, float e1, float x) {
-    const float t = clamp01((x - e0) / (e1 - e0));
-    return t * t * (3.0f - 2.0f * t);
 }
 
 // Integer hash to [0, 1): the same input gives the same value on every machine.
@@ -56,39 +44,6 @@ float hash2(int x, int y, uint32_t seed) {
     return hash01(static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
                   seed * 83492791u);
 }
-
-// A 24-bit image, rows bottom first (as FreeImage stores them); colours 0..1.
-class Picture {
-  public:
-    Picture(int width, int height) : width_(width), height_(height), pixels_(width * height) {}
-    int width() const { return width_; }
-    int height() const { return height_; }
-    Rgb& at(int x, int y) { return pixels_[y * width_ + x]; }
-
-    bool save(const std::string& path, FREE_IMAGE_FORMAT format, int flags) const {
-        FIBITMAP* bitmap = FreeImage_Allocate(width_, height_, 24);
-        if (!bitmap) return false;
-        for (int y = 0; y < height_; ++y) {
-            BYTE* row = FreeImage_GetScanLine(bitmap, y);
-            for (int x = 0; x < width_; ++x) {
-                const Rgb& c = pixels_[y * width_ + x];
-                row[x * 3 + FI_RGBA_RED] = toByte(c.r);
-                row[x * 3 + FI_RGBA_GREEN] = toByte(c.g);
-                row[x * 3 + FI_RGBA_BLUE] = toByte(c.b);
-            }
-        }
-        const bool saved = FreeImage_Save(format, bitmap, path.c_str(), flags);
-        FreeImage_Unload(bitmap);
-        if (!saved) std::fprintf(stderr, "make_postfx_textures: cannot write %s\n", path.c_str());
-        return saved;
-    }
-
-  private:
-    static BYTE toByte(float v) { return static_cast<BYTE>(std::lround(clamp01(v) * 255.0f)); }
-
-    int width_, height_;
-    std::vector<Rgb> pixels_;
-};
 
 // Box blur of a single-channel image along both axes, `radius` pixels each way; `wrap`
 // reads across the edges (tiling images), otherwise the edge pixel repeats.
@@ -126,7 +81,7 @@ bool writeVignette(const std::string& path) {
             const float k = 1.0f - 0.85f * smoothstep(0.35f, 1.42f, r);
             picture.at(x, y) = {k, k, k};
         }
-    return picture.save(path, FIF_PNG, PNG_DEFAULT);
+    return picture.save(path, FIF_PNG, PNG_DEFAULT, "make_postfx_textures");
 }
 
 // ---- grain ----------------------------------------------------------------------------------
@@ -156,7 +111,7 @@ bool writeNoise(const std::string& path) {
                 (channel == 0 ? c.r : channel == 1 ? c.g : c.b) = g;
             }
     }
-    return picture.save(path, FIF_PNG, PNG_DEFAULT);
+    return picture.save(path, FIF_PNG, PNG_DEFAULT, "make_postfx_textures");
 }
 
 // ---- loading-screen picture -----------------------------------------------------------------
@@ -317,7 +272,7 @@ bool writeLoadScreen(const std::string& path) {
             c = scale(c, 1.0f - 0.35f * smoothstep(0.6f, 1.45f, std::sqrt(u * u + v * v)));
             picture.at(x, y) = c;
         }
-    return picture.save(path, FIF_JPEG, JPEG_QUALITYSUPERB);
+    return picture.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_postfx_textures");
 }
 
 } // namespace
