@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -222,6 +223,15 @@ size_t keytrack_encode(const TrackKey* keys, int32_t count, uint8_t* out, size_t
         p[8] = uint8_t(int8_t(keys[i].interpolation));
     }
     return needed;
+}
+
+int keytrack_write(const char* path, const TrackKey* keys, int32_t count) {
+    std::vector<uint8_t> image(keytrack_encode(keys, count, nullptr, 0));
+    keytrack_encode(keys, count, image.data(), image.size());
+    std::FILE* f = std::fopen(path, "wb");
+    bool good = f && std::fwrite(image.data(), 1, image.size(), f) == image.size();
+    if (f) good = std::fclose(f) == 0 && good;
+    return good ? 0 : -1;
 }
 
 // ---- evaluation -----------------------------------------------------------------------------

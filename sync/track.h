@@ -58,6 +58,8 @@ int keytrack_parse(KeyTrack* track, const void* data, size_t size);
 // Writes the file image of `keys` into `out` (4 + 9 * count bytes when capacity allows);
 // returns the size the image needs.
 size_t keytrack_encode(const TrackKey* keys, int32_t count, uint8_t* out, size_t capacity);
+// Writes `keys` as a ".track" file at `path`. 0 on success, -1 when it cannot be written.
+int keytrack_write(const char* path, const TrackKey* keys, int32_t count);
 
 // Index of the last key whose row is <= `row`; -1 before the first key or without keys.
 int keytrack_floor_key(const KeyTrack* track, int row);

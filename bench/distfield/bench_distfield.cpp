@@ -31,13 +31,8 @@ namespace fs = std::filesystem;
 namespace {
 
 void writeConstant(const std::string& dir, const std::string& name, float value) {
-    TrackKey key{0, value, INTERP_STEP};
-    std::vector<uint8_t> image(keytrack_encode(&key, 1, nullptr, 0));
-    keytrack_encode(&key, 1, image.data(), image.size());
-    FILE* f = std::fopen((dir + "_" + name + ".track").c_str(), "wb");
-    if (!f) std::exit(1);
-    std::fwrite(image.data(), 1, image.size(), f);
-    std::fclose(f);
+    const TrackKey key{0, value, INTERP_STEP};
+    if (keytrack_write((dir + "_" + name + ".track").c_str(), &key, 1) != 0) std::exit(1);
 }
 
 } // namespace

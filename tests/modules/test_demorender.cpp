@@ -24,12 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 
 void writeKeys(const fs::path& dir, const std::string& name, std::vector<TrackKey> keys) {
-    std::vector<uint8_t> image(keytrack_encode(keys.data(), int32_t(keys.size()), nullptr, 0));
-    keytrack_encode(keys.data(), int32_t(keys.size()), image.data(), image.size());
-    FILE* f = std::fopen((dir / ("_" + name + ".track")).c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(image.data(), 1, image.size(), f);
-    std::fclose(f);
+    const fs::path path = dir / ("_" + name + ".track");
+    ASSERT_EQ(keytrack_write(path.c_str(), keys.data(), int32_t(keys.size())), 0) << path;
 }
 
 struct Pixel {

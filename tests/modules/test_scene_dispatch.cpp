@@ -27,12 +27,8 @@ namespace {
 // ---- tracks ---------------------------------------------------------------------------------
 
 void writeKeys(const std::string& base, const std::string& name, std::vector<TrackKey> keys) {
-    std::vector<uint8_t> image(keytrack_encode(keys.data(), int32_t(keys.size()), nullptr, 0));
-    keytrack_encode(keys.data(), int32_t(keys.size()), image.data(), image.size());
-    FILE* f = std::fopen((base + "_" + name + ".track").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(image.data(), 1, image.size(), f);
-    std::fclose(f);
+    const std::string path = base + "_" + name + ".track";
+    ASSERT_EQ(keytrack_write(path.c_str(), keys.data(), int32_t(keys.size())), 0) << path;
 }
 
 void writeConstant(const std::string& base, const std::string& name, float value) {

@@ -214,13 +214,8 @@ bool parseTimeline(const std::string& text, const std::string& fileName, Timelin
 
 bool writeTracks(const Timeline& timeline, const std::string& dir, std::string& error) {
     for (const auto& [name, keys] : timeline.tracks) {
-        std::vector<uint8_t> image(keytrack_encode(keys.data(), int32_t(keys.size()), nullptr, 0));
-        keytrack_encode(keys.data(), int32_t(keys.size()), image.data(), image.size());
         const std::string path = dir + "/_" + name + ".track";
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        bool good = f && std::fwrite(image.data(), 1, image.size(), f) == image.size();
-        if (f) good = std::fclose(f) == 0 && good;
-        if (!good) {
+        if (keytrack_write(path.c_str(), keys.data(), int32_t(keys.size())) != 0) {
             error = "cannot write " + path;
             return false;
         }
