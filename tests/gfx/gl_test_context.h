@@ -5,11 +5,13 @@
 // working directory at the project root (so data/ is found as at run time).
 #pragma once
 
+#include "gfx_context.h"
 #include "gl_loader.h"
 #include "window.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <string>
 #include <unistd.h>
 
 class GlTestContext : public testing::Environment {
@@ -38,4 +40,19 @@ inline GlTestContext* const g_glTestContext =
 // Reads one RGBA pixel of the current read framebuffer.
 inline void readPixel(int x, int y, unsigned char rgba[4]) {
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
+// A graphics context initialised as the host does it, with its start-up lines kept out of the
+// test's output (and handed to `out` / `err` when given). `desc` must outlive the context.
+inline gfxContext* makeTestGfx(const WindowDesc* desc, std::string* out = nullptr,
+                               std::string* err = nullptr) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    gfxContext* gfx = new gfxContext();
+    gfx->init(desc);
+    std::string o = testing::internal::GetCapturedStdout();
+    std::string e = testing::internal::GetCapturedStderr();
+    if (out) *out = o;
+    if (err) *err = e;
+    return gfx;
 }

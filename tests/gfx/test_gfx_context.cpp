@@ -56,12 +56,7 @@ class Gfx : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         desc = WindowDesc{1280, 720, 1280, 720, false, false, false};
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        gfx = new gfxContext();
-        gfx->init(&desc);
-        initOut = testing::internal::GetCapturedStdout();
-        initErr = testing::internal::GetCapturedStderr();
+        gfx = makeTestGfx(&desc, &initOut, &initErr);
         g_realBlendFuncSeparate = glBlendFuncSeparate;
         glBlendFuncSeparate = countedBlendFuncSeparate;
 

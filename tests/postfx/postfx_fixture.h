@@ -27,12 +27,7 @@ class PostFx : public testing::Test {
     static void SetUpTestSuite() {
         if (gfx) return;
         desc = WindowDesc{1280, 720, 1280, 720, false, false, false};
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        gfx = new gfxContext();
-        gfx->init(&desc);
-        testing::internal::GetCapturedStdout();
-        testing::internal::GetCapturedStderr();
+        gfx = makeTestGfx(&desc);
     }
 
     void SetUp() override {

@@ -43,12 +43,7 @@ class LutLoader : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         desc = WindowDesc{1280, 720, 1280, 720, false, false, false};
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        gfx = new gfxContext();
-        gfx->init(&desc);
-        testing::internal::GetCapturedStdout();
-        testing::internal::GetCapturedStderr();
+        gfx = makeTestGfx(&desc);
     }
 
     // Loads `path` and checks every texel against the image it was written from.
