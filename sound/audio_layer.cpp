@@ -288,20 +288,24 @@ BOOL BASS_SetConfig(DWORD option, DWORD value) {
     }
 }
 
-BOOL BASS_Start() {
+namespace {
+
+BOOL setOutputPaused(bool paused) {
     if (!g_lib.initialised) return fail(BASS_ERROR_INIT, FALSE);
-    SDL_PauseAudioDevice(g_lib.device, 0);
+    SDL_PauseAudioDevice(g_lib.device, paused ? 1 : 0);
     std::lock_guard<std::mutex> lock(g_lib.mutex);
-    g_lib.outputPaused = false;
+    g_lib.outputPaused = paused;
     return ok(TRUE);
 }
 
+} // namespace
+
+BOOL BASS_Start() {
+    return setOutputPaused(false);
+}
+
 BOOL BASS_Pause() {
-    if (!g_lib.initialised) return fail(BASS_ERROR_INIT, FALSE);
-    SDL_PauseAudioDevice(g_lib.device, 1);
-    std::lock_guard<std::mutex> lock(g_lib.mutex);
-    g_lib.outputPaused = true;
-    return ok(TRUE);
+    return setOutputPaused(true);
 }
 
 BOOL BASS_Free() {
