@@ -12,7 +12,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -30,18 +35,43 @@ int32_t secondsToMs(double seconds) {
     return ms < double(INT32_MAX) ? int32_t(ms) : INT32_MAX;
 }
 
-// The whole file, or nothing when it cannot be opened or read.
-void readFileImage(const std::string& path, std::vector<uint8_t>& image) {
+// A soundtrack is a few megabytes; anything past this is not music we can hold in memory.
+constexpr int64_t kMaxMusicBytes = int64_t(1) << 30;
+
+// The whole file, or nothing and the reason when it cannot be read as one. A directory opens
+// fine and then reports an absurd size, and a huge (or sparse) file would exhaust memory, so the
+// kind and size are checked before anything is allocated.
+std::string readFileImage(const std::string& path, std::vector<uint8_t>& image) {
     image.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return;
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-    if (size > 0 && std::fseek(f, 0, SEEK_SET) == 0) {
-        image.resize(size_t(size));
-        if (std::fread(image.data(), 1, image.size(), f) != image.size()) image.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    std::string why;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        why = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "it is a directory" : "it is not a regular file";
+    } else if (st.st_size == 0) {
+        why = "the file is empty";
+    } else if (st.st_size > kMaxMusicBytes) {
+        why = "the file is " + std::to_string(st.st_size) + " bytes, more than " +
+              std::to_string(kMaxMusicBytes) + " a soundtrack may have";
+    } else {
+        image.resize(size_t(st.st_size));
+        size_t got = 0;
+        while (got < image.size()) {
+            const ssize_t n = ::read(fd, image.data() + got, image.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                why = n < 0 ? std::strerror(errno) : "the file ended early";
+                image.clear();
+                break;
+            }
+            got += size_t(n);
+        }
     }
-    std::fclose(f);
+    ::close(fd);
+    return why;
 }
 
 struct ErrorName {
@@ -166,7 +196,10 @@ void cSoundModule_bass::load(const char* path) {
     stream = 0;
     length_bytes = 0;
     length_seconds = -1;
-    readFileImage(absolute, file_image);
+    const std::string unreadable = readFileImage(absolute, file_image);
+    if (!unreadable.empty())
+        std::fprintf(stderr, "## ERROR: %s cannot read \"%s\": %s\n", kLoad, absolute.c_str(),
+                     unreadable.c_str());
 
     if (!BASS_SetConfig(BASS_CONFIG_UPDATEPERIOD, 15))
         std::fprintf(stderr, "# WARNING in %s error setting BASS_CONFIG_UPDATEPERIOD!\n", kLoad);

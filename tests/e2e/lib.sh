@@ -3,7 +3,15 @@
 # Each test gets its own temporary root (<root>/bin/demoplayer, as the player is laid out) and,
 # where it needs one, its own Xvfb server, so tests can run in parallel without sending keys to
 # each other's windows. Everything is removed when the test exits.
+#
+# The player runs in a process group of its own, and every stop ends the whole group: a message
+# box that SDL shows from a forked child would otherwise outlive the player, holding CTest's
+# output pipe open until the test's timeout.
 set -uo pipefail
+
+# Whatever display the caller has is not ours to use: a test that needs one starts its own, so
+# the outcome never depends on whether a display (or a window manager on it) happens to exist.
+unset DISPLAY WAYLAND_DISPLAY
 
 PLAYER=${PLAYER:?PLAYER must name the demoplayer binary}
 ROOT=$(mktemp -d)
@@ -11,8 +19,11 @@ XVFB_PID=
 APP_PID=
 failures=0
 
+# stop_group PGID: ends every process of the group (the player and anything it forked).
+stop_group() { kill -9 -- "-$1" 2>/dev/null; }
+
 cleanup() {
-    [[ -n "$APP_PID" ]] && kill -9 "$APP_PID" 2>/dev/null
+    [[ -n "$APP_PID" ]] && stop_group "$APP_PID"
     [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null
     rm -rf "$ROOT"
 }
@@ -38,9 +49,11 @@ start_xvfb() {
     export DISPLAY=":$n"
 }
 
-# start_player [env assignments...]: runs the player from bin/ in the background.
+# start_player [env assignments...]: runs the player from bin/ in the background, as the leader
+# of a new process group (setsid does not fork here: a background job is never a group leader,
+# so APP_PID is both the player's pid and its group's id).
 start_player() {
-    (cd "$ROOT/bin" && exec env "$@" ./demoplayer) &
+    (cd "$ROOT/bin" && exec setsid env "$@" ./demoplayer) &
     APP_PID=$!
 }
 
@@ -49,7 +62,7 @@ wait_player() {
     local deadline=$((SECONDS + $1))
     while kill -0 "$APP_PID" 2>/dev/null; do
         if ((SECONDS >= deadline)); then
-            kill -9 "$APP_PID" 2>/dev/null
+            stop_group "$APP_PID"
             wait "$APP_PID" 2>/dev/null
             EXIT_CODE=124
             APP_PID=
@@ -59,7 +72,22 @@ wait_player() {
     done
     wait "$APP_PID"
     EXIT_CODE=$?
+    stop_group "$APP_PID" # anything the player left behind in its group
     APP_PID=
+}
+
+# find_window TITLE SECONDS: prints the id of a window with exactly that title, waiting for it;
+# fails when none appears. (xdotool's --name search skips titles stored as UTF-8, which is how
+# SDL's message box sets its caption, so the titles are compared one window at a time.)
+find_window() {
+    local deadline=$((SECONDS + $2)) w
+    while ((SECONDS < deadline)); do
+        for w in $(xdotool search --onlyvisible --class '' 2>/dev/null); do
+            [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == "$1" ]] && { echo "$w"; return 0; }
+        done
+        sleep 0.2
+    done
+    return 1
 }
 
 # wait_window: blocks until the player's window exists and its main loop has started.
