@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -155,6 +156,13 @@ int main(int argc, char** argv) {
     const std::string out = absolute_path(o.out);
     if (!o.video.empty()) o.video = absolute_path(o.video);
     setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    // A batch tool never waits for a person: a failed assertion pauses for Enter when standard
+    // input is a terminal, and every plug-in's copy of the assertion looks at this descriptor.
+    const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (devNull >= 0 && devNull != STDIN_FILENO) {
+        dup2(devNull, STDIN_FILENO);
+        close(devNull);
+    }
     setenv("SDL_AUDIODRIVER", "dummy", 1); // a fixed clock: nothing may play
     // The frames are read back, never shown: an offscreen surface needs no display, and its
     // pixels are all ours (a hidden window's need not be). SDL_VIDEODRIVER still overrides.

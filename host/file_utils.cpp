@@ -157,6 +157,16 @@ bool file_copy(const std::string& src, const std::string& dst, bool overwrite) {
     struct stat st;
     int err = fstat(in, &st) != 0 ? errno : 0;
     if (!err && S_ISDIR(st.st_mode)) err = EISDIR;
+    // Opening the destination truncates it: when it is the source itself (the same path, or
+    // another name of the same file) that would empty the file and then "copy" nothing.
+    struct stat existing;
+    if (!err && stat(to.c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
+        existing.st_ino == st.st_ino) {
+        close(in);
+        std::fprintf(stderr, "## ERROR: copy failed: \"%s\" and \"%s\" are the same file\n",
+                     from.c_str(), to.c_str());
+        return false;
+    }
     int out = -1;
     if (!err) {
         // "Fail if exists" is an exclusive create, so two copies cannot race onto one file.

@@ -77,7 +77,7 @@ void postInterlace(igfxContext* gfx, TextureHandle* source, iRenderTarget** dest
                    bool fill) {
     postRegister(gfx, g_interlaceRegistered, "interlace", "post_interlace.vert",
                  "post_interlace.frag");
-    beginPass(gfx, kInterlace, destination, 3);
+    beginClearingPass(gfx, kInterlace, destination);
     gfx->setTexture(kInterlace, kTex0, source);
     setScalar(gfx, kInterlace, kFill, fill ? 1.0f : 0.0f);
     endPass(gfx, destination);

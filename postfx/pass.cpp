@@ -35,19 +35,31 @@ void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** dest
     gfx->useShader(shader);
 }
 
+void beginClearingPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination) {
+    gfx->pushRenderState();
+    postSetDefault2DState(gfx);
+    // A clear honours the depth write mask, which the 2-D state has just turned off: without
+    // this the depth of a pooled target would keep whatever its last user left there.
+    rs::setDepthWrite(*gfx->renderState(), true);
+    if (destination && *destination) (*destination)->bind(gfx, 3);
+    rs::setDepthWrite(*gfx->renderState(), false);
+    gfx->useShader(shader);
+}
+
 void endPass(igfxContext* gfx, iRenderTarget** destination) {
     gfx->drawFullscreenQuad();
     if (destination && *destination) (*destination)->unbind(gfx);
     gfx->popRenderState();
 }
 
-void setScalar(igfxContext* gfx, const std::string& shader, const std::string& uniform, float value) {
+void setScalar(igfxContext* gfx, const std::string& shader, const std::string& uniform,
+               float value) {
     const float v[4] = {value, value, value, value};
     gfx->setVector(shader, uniform, v);
 }
 
-void setVec4(igfxContext* gfx, const std::string& shader, const std::string& uniform, float x, float y,
-             float z, float w) {
+void setVec4(igfxContext* gfx, const std::string& shader, const std::string& uniform, float x,
+             float y, float z, float w) {
     const float v[4] = {x, y, z, w};
     gfx->setVector(shader, uniform, v);
 }

@@ -25,13 +25,16 @@ void postRegister(igfxContext* gfx, bool& registered, const char* name, const ch
 // the shader. A null destination draws into whatever framebuffer is bound.
 void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination,
                int clearFlags = 0);
+// The same for the passes that clear their destination's colour and depth first.
+void beginClearingPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination);
 // Standard steps 6-8: draw the full-screen quad, unbind, pop.
 void endPass(igfxContext* gfx, iRenderTarget** destination);
 
 // A scalar uniform goes out in all four components.
-void setScalar(igfxContext* gfx, const std::string& shader, const std::string& uniform, float value);
-void setVec4(igfxContext* gfx, const std::string& shader, const std::string& uniform, float x, float y,
-             float z, float w);
+void setScalar(igfxContext* gfx, const std::string& shader, const std::string& uniform,
+               float value);
+void setVec4(igfxContext* gfx, const std::string& shader, const std::string& uniform, float x,
+             float y, float z, float w);
 // "tex0siz" = (w, h, 1/w, 1/h) of the texture.
 void setTextureSize(igfxContext* gfx, const std::string& shader, const TextureHandle* texture,
                     const std::string& uniform = kTex0Size);

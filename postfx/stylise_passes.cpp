@@ -75,7 +75,7 @@ void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** des
     postRegister(gfx, g_vertOffsetRegistered, "vertoffset", "post_vertoffset.vert",
                  "post_vertoffset.frag");
     // Cleared first: the shader leaves the rows the shifted image no longer covers untouched.
-    beginPass(gfx, kVertOffset, destination, 3);
+    beginClearingPass(gfx, kVertOffset, destination);
     gfx->setTexture(kVertOffset, kTex0, source);
     // The blur length is given in pixels of a 1280-wide frame and follows the destination;
     // without one the pass draws into the bound framebuffer, whose width the viewport holds.

@@ -168,6 +168,19 @@ TEST_F(FileUtils, CopyHonoursOverwriteAndKeepsTimeAndMode) {
     EXPECT_EQ(st.st_mode & 0777, 0750u);
 }
 
+// A copy onto itself (by any name) must fail without emptying the file on the way.
+TEST_F(FileUtils, CopyOntoItselfFailsAndKeepsTheFile) {
+    write("self.bin", "precious bytes");
+    ASSERT_EQ(link("self.bin", "alias.bin"), 0);
+    for (const char* dst : {"self.bin", "./self.bin", "alias.bin"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(file_copy("self.bin", dst, true)) << dst;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("are the same file"),
+                  std::string::npos);
+        EXPECT_EQ(read("self.bin"), "precious bytes") << dst;
+    }
+}
+
 TEST_F(FileUtils, CopyOfMissingSourceOrDirectoryFailsAndLeavesNothing) {
     CaptureStderr();
     EXPECT_FALSE(file_copy("missing.bin", "dst.bin", true));

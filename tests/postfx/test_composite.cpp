@@ -207,6 +207,31 @@ TEST_F(Composite, LevelsWithEqualInputEndsThresholdInsteadOfDividingByZero) {
 
 // ---- interlacing ----------------------------------------------------------------------------
 
+// The two passes that clear their destination clear its depth too, although the 2-D state they
+// draw with has depth writes off: a pooled target must not keep its last user's depth.
+TEST_F(Composite, ClearingPassesClearDepthToo) {
+    TextureHandle* src = texture(4, 4, solid(4, 4, {10, 20, 30, 255}));
+    cRenderTarget_fbo dst;
+    dst.initWithSize(gfx, 4, 4, true);
+    iRenderTarget* dstp = &dst;
+    auto depthAfter = [&](auto pass) {
+        dst.bind(gfx, 0); // stale depth of 0.25, as a scene might leave it
+        glClearDepth(0.25);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glClearDepth(1.0);
+        dst.unbind(gfx);
+        pass();
+        float depth = -1.0f;
+        dst.bind(gfx, 0);
+        glReadPixels(1, 1, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        dst.unbind(gfx);
+        return depth;
+    };
+    EXPECT_EQ(depthAfter([&] { postInterlace(gfx, src, &dstp, false); }), 1.0f);
+    const float amount = 0.1f, scale = 1.0f;
+    EXPECT_EQ(depthAfter([&] { postVertOffset(gfx, src, &dstp, amount, scale); }), 1.0f);
+}
+
 TEST_F(Composite, InterlaceClearsFirstAndKeepsEveryOtherRow) {
     Pixels rows = solid(8, 8, {0, 0, 0, 255});
     for (int y = 0; y < 8; ++y)
