@@ -6,218 +6,254 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 // ---- entry-point lists, in the order they are resolved -------------------------------------
+//
+// Each name comes with what offers it under exactly that name: the core version that includes
+// it, and the extension that defines it (nullptr: none does; the suffixed ARB/EXT variants
+// have other names). The context offers a name when its version is at least that core version
+// or the extension is listed. Nothing else can be trusted: GLX hands out a pointer for any
+// name at all, even one the driver has never heard of.
+
+#define CORE(major, minor) ((major)*100 + (minor))
+#define NOT_CORE 0x7fffffff // an ARB name: offered by its extension only, never by a version
 
 // clang-format off
 #define GROUP_VBO(X) \
-    X(glBindBufferARB) \
-    X(glBufferDataARB) \
-    X(glGenBuffersARB) \
-    X(glDeleteBuffersARB) \
-    X(glMapBufferARB) \
-    X(glUnmapBufferARB)
+    X(glBindBufferARB, NOT_CORE, "GL_ARB_vertex_buffer_object") \
+    X(glBufferDataARB, NOT_CORE, "GL_ARB_vertex_buffer_object") \
+    X(glGenBuffersARB, NOT_CORE, "GL_ARB_vertex_buffer_object") \
+    X(glDeleteBuffersARB, NOT_CORE, "GL_ARB_vertex_buffer_object") \
+    X(glMapBufferARB, NOT_CORE, "GL_ARB_vertex_buffer_object") \
+    X(glUnmapBufferARB, NOT_CORE, "GL_ARB_vertex_buffer_object")
 // clang-format on
 
 // clang-format off
 #define GROUP_MULTITEXTURE(X) \
-    X(glActiveTexture) \
-    X(glClientActiveTexture) \
-    X(glActiveTextureARB) \
-    X(glClientActiveTextureARB)
+    X(glActiveTexture, CORE(1, 3), nullptr) \
+    X(glClientActiveTexture, CORE(1, 3), nullptr) \
+    X(glActiveTextureARB, NOT_CORE, "GL_ARB_multitexture") \
+    X(glClientActiveTextureARB, NOT_CORE, "GL_ARB_multitexture")
 // clang-format on
 
 // clang-format off
 #define GROUP_TEX3D(X) \
-    X(glTexImage3D) \
-    X(glTexSubImage3D) \
-    X(glCopyTexSubImage3D)
+    X(glTexImage3D, CORE(1, 2), nullptr) \
+    X(glTexSubImage3D, CORE(1, 2), nullptr) \
+    X(glCopyTexSubImage3D, CORE(1, 2), nullptr)
 // clang-format on
 
 // clang-format off
 #define GROUP_COMPRESSION(X) \
-    X(glCompressedTexImage3D) \
-    X(glCompressedTexImage2D) \
-    X(glCompressedTexImage1D) \
-    X(glCompressedTexSubImage3D) \
-    X(glCompressedTexSubImage2D) \
-    X(glCompressedTexSubImage1D) \
-    X(glGetCompressedTexImage)
+    X(glCompressedTexImage3D, CORE(1, 3), nullptr) \
+    X(glCompressedTexImage2D, CORE(1, 3), nullptr) \
+    X(glCompressedTexImage1D, CORE(1, 3), nullptr) \
+    X(glCompressedTexSubImage3D, CORE(1, 3), nullptr) \
+    X(glCompressedTexSubImage2D, CORE(1, 3), nullptr) \
+    X(glCompressedTexSubImage1D, CORE(1, 3), nullptr) \
+    X(glGetCompressedTexImage, CORE(1, 3), nullptr)
 // clang-format on
 
 // clang-format off
 #define GROUP_BLEND(X) \
-    X(glBlendEquation) \
-    X(glBlendFuncSeparate)
+    X(glBlendEquation, CORE(1, 4), "GL_ARB_imaging") \
+    X(glBlendFuncSeparate, CORE(1, 4), nullptr)
 // clang-format on
 
 // clang-format off
 #define GROUP_SHADERS(X) \
-    X(glAttachShader) \
-    X(glBindAttribLocation) \
-    X(glCompileShader) \
-    X(glCreateProgram) \
-    X(glCreateShader) \
-    X(glDeleteProgram) \
-    X(glDeleteShader) \
-    X(glDetachShader) \
-    X(glDisableVertexAttribArray) \
-    X(glEnableVertexAttribArray) \
-    X(glGetActiveAttrib) \
-    X(glGetActiveUniform) \
-    X(glGetAttachedShaders) \
-    X(glGetAttribLocation) \
-    X(glGetProgramiv) \
-    X(glGetProgramInfoLog) \
-    X(glGetShaderiv) \
-    X(glGetShaderInfoLog) \
-    X(glGetShaderSource) \
-    X(glGetUniformLocation) \
-    X(glGetUniformfv) \
-    X(glGetUniformiv) \
-    X(glGetVertexAttribdv) \
-    X(glGetVertexAttribfv) \
-    X(glGetVertexAttribiv) \
-    X(glGetVertexAttribPointerv) \
-    X(glIsProgram) \
-    X(glIsShader) \
-    X(glLinkProgram) \
-    X(glShaderSource) \
-    X(glUseProgram) \
-    X(glUniform1f) \
-    X(glUniform2f) \
-    X(glUniform3f) \
-    X(glUniform4f) \
-    X(glUniform1i) \
-    X(glUniform2i) \
-    X(glUniform3i) \
-    X(glUniform4i) \
-    X(glUniform1fv) \
-    X(glUniform2fv) \
-    X(glUniform3fv) \
-    X(glUniform4fv) \
-    X(glUniform1iv) \
-    X(glUniform2iv) \
-    X(glUniform3iv) \
-    X(glUniform4iv) \
-    X(glUniformMatrix2fv) \
-    X(glUniformMatrix3fv) \
-    X(glUniformMatrix4fv) \
-    X(glValidateProgram) \
-    X(glVertexAttrib1d) \
-    X(glVertexAttrib1dv) \
-    X(glVertexAttrib1f) \
-    X(glVertexAttrib1fv) \
-    X(glVertexAttrib1s) \
-    X(glVertexAttrib1sv) \
-    X(glVertexAttrib2d) \
-    X(glVertexAttrib2dv) \
-    X(glVertexAttrib2f) \
-    X(glVertexAttrib2fv) \
-    X(glVertexAttrib2s) \
-    X(glVertexAttrib2sv) \
-    X(glVertexAttrib3d) \
-    X(glVertexAttrib3dv) \
-    X(glVertexAttrib3f) \
-    X(glVertexAttrib3fv) \
-    X(glVertexAttrib3s) \
-    X(glVertexAttrib3sv) \
-    X(glVertexAttrib4Nbv) \
-    X(glVertexAttrib4Niv) \
-    X(glVertexAttrib4Nsv) \
-    X(glVertexAttrib4Nub) \
-    X(glVertexAttrib4Nubv) \
-    X(glVertexAttrib4Nuiv) \
-    X(glVertexAttrib4Nusv) \
-    X(glVertexAttrib4bv) \
-    X(glVertexAttrib4d) \
-    X(glVertexAttrib4dv) \
-    X(glVertexAttrib4f) \
-    X(glVertexAttrib4fv) \
-    X(glVertexAttrib4iv) \
-    X(glVertexAttrib4s) \
-    X(glVertexAttrib4sv) \
-    X(glVertexAttrib4ubv) \
-    X(glVertexAttrib4uiv) \
-    X(glVertexAttrib4usv) \
-    X(glVertexAttribPointer)
+    X(glAttachShader, CORE(2, 0), nullptr) \
+    X(glBindAttribLocation, CORE(2, 0), nullptr) \
+    X(glCompileShader, CORE(2, 0), nullptr) \
+    X(glCreateProgram, CORE(2, 0), nullptr) \
+    X(glCreateShader, CORE(2, 0), nullptr) \
+    X(glDeleteProgram, CORE(2, 0), nullptr) \
+    X(glDeleteShader, CORE(2, 0), nullptr) \
+    X(glDetachShader, CORE(2, 0), nullptr) \
+    X(glDisableVertexAttribArray, CORE(2, 0), nullptr) \
+    X(glEnableVertexAttribArray, CORE(2, 0), nullptr) \
+    X(glGetActiveAttrib, CORE(2, 0), nullptr) \
+    X(glGetActiveUniform, CORE(2, 0), nullptr) \
+    X(glGetAttachedShaders, CORE(2, 0), nullptr) \
+    X(glGetAttribLocation, CORE(2, 0), nullptr) \
+    X(glGetProgramiv, CORE(2, 0), nullptr) \
+    X(glGetProgramInfoLog, CORE(2, 0), nullptr) \
+    X(glGetShaderiv, CORE(2, 0), nullptr) \
+    X(glGetShaderInfoLog, CORE(2, 0), nullptr) \
+    X(glGetShaderSource, CORE(2, 0), nullptr) \
+    X(glGetUniformLocation, CORE(2, 0), nullptr) \
+    X(glGetUniformfv, CORE(2, 0), nullptr) \
+    X(glGetUniformiv, CORE(2, 0), nullptr) \
+    X(glGetVertexAttribdv, CORE(2, 0), nullptr) \
+    X(glGetVertexAttribfv, CORE(2, 0), nullptr) \
+    X(glGetVertexAttribiv, CORE(2, 0), nullptr) \
+    X(glGetVertexAttribPointerv, CORE(2, 0), nullptr) \
+    X(glIsProgram, CORE(2, 0), nullptr) \
+    X(glIsShader, CORE(2, 0), nullptr) \
+    X(glLinkProgram, CORE(2, 0), nullptr) \
+    X(glShaderSource, CORE(2, 0), nullptr) \
+    X(glUseProgram, CORE(2, 0), nullptr) \
+    X(glUniform1f, CORE(2, 0), nullptr) \
+    X(glUniform2f, CORE(2, 0), nullptr) \
+    X(glUniform3f, CORE(2, 0), nullptr) \
+    X(glUniform4f, CORE(2, 0), nullptr) \
+    X(glUniform1i, CORE(2, 0), nullptr) \
+    X(glUniform2i, CORE(2, 0), nullptr) \
+    X(glUniform3i, CORE(2, 0), nullptr) \
+    X(glUniform4i, CORE(2, 0), nullptr) \
+    X(glUniform1fv, CORE(2, 0), nullptr) \
+    X(glUniform2fv, CORE(2, 0), nullptr) \
+    X(glUniform3fv, CORE(2, 0), nullptr) \
+    X(glUniform4fv, CORE(2, 0), nullptr) \
+    X(glUniform1iv, CORE(2, 0), nullptr) \
+    X(glUniform2iv, CORE(2, 0), nullptr) \
+    X(glUniform3iv, CORE(2, 0), nullptr) \
+    X(glUniform4iv, CORE(2, 0), nullptr) \
+    X(glUniformMatrix2fv, CORE(2, 0), nullptr) \
+    X(glUniformMatrix3fv, CORE(2, 0), nullptr) \
+    X(glUniformMatrix4fv, CORE(2, 0), nullptr) \
+    X(glValidateProgram, CORE(2, 0), nullptr) \
+    X(glVertexAttrib1d, CORE(2, 0), nullptr) \
+    X(glVertexAttrib1dv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib1f, CORE(2, 0), nullptr) \
+    X(glVertexAttrib1fv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib1s, CORE(2, 0), nullptr) \
+    X(glVertexAttrib1sv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib2d, CORE(2, 0), nullptr) \
+    X(glVertexAttrib2dv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib2f, CORE(2, 0), nullptr) \
+    X(glVertexAttrib2fv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib2s, CORE(2, 0), nullptr) \
+    X(glVertexAttrib2sv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib3d, CORE(2, 0), nullptr) \
+    X(glVertexAttrib3dv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib3f, CORE(2, 0), nullptr) \
+    X(glVertexAttrib3fv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib3s, CORE(2, 0), nullptr) \
+    X(glVertexAttrib3sv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4Nbv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4Niv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4Nsv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4Nub, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4Nubv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4Nuiv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4Nusv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4bv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4d, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4dv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4f, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4fv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4iv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4s, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4sv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4ubv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4uiv, CORE(2, 0), nullptr) \
+    X(glVertexAttrib4usv, CORE(2, 0), nullptr) \
+    X(glVertexAttribPointer, CORE(2, 0), nullptr)
 // clang-format on
 
 // clang-format off
 #define GROUP_FBO(X) \
-    X(glIsRenderbuffer) \
-    X(glBindRenderbuffer) \
-    X(glDeleteRenderbuffers) \
-    X(glGenRenderbuffers) \
-    X(glRenderbufferStorage) \
-    X(glGetRenderbufferParameteriv) \
-    X(glIsFramebuffer) \
-    X(glBindFramebuffer) \
-    X(glDeleteFramebuffers) \
-    X(glGenFramebuffers) \
-    X(glCheckFramebufferStatus) \
-    X(glFramebufferTexture1D) \
-    X(glFramebufferTexture2D) \
-    X(glFramebufferTexture3D) \
-    X(glFramebufferRenderbuffer) \
-    X(glGetFramebufferAttachmentParameteriv) \
-    X(glGenerateMipmap) \
-    X(glBlitFramebuffer) \
-    X(glRenderbufferStorageMultisample) \
-    X(glFramebufferTextureLayer) \
-    X(glDrawBuffers) \
-    X(glGetInteger64i_v) \
-    X(glGetBufferParameteri64v) \
-    X(glFramebufferTexture)
-// clang-format on
-
-// clang-format off
-#define GROUP_MISC(X) \
-    X(glPointParameterfARB) \
-    X(glPointParameterfvARB) \
-    X(glDrawRangeElements) \
-    X(wglSwapIntervalEXT)
+    X(glIsRenderbuffer, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glBindRenderbuffer, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glDeleteRenderbuffers, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glGenRenderbuffers, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glRenderbufferStorage, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glGetRenderbufferParameteriv, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glIsFramebuffer, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glBindFramebuffer, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glDeleteFramebuffers, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glGenFramebuffers, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glCheckFramebufferStatus, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glFramebufferTexture1D, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glFramebufferTexture2D, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glFramebufferTexture3D, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glFramebufferRenderbuffer, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glGetFramebufferAttachmentParameteriv, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glGenerateMipmap, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glBlitFramebuffer, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glRenderbufferStorageMultisample, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glFramebufferTextureLayer, CORE(3, 0), "GL_ARB_framebuffer_object") \
+    X(glDrawBuffers, CORE(2, 0), nullptr) \
+    X(glGetInteger64i_v, CORE(3, 2), nullptr) \
+    X(glGetBufferParameteri64v, CORE(3, 2), nullptr) \
+    X(glFramebufferTexture, CORE(3, 2), nullptr)
 // clang-format on
 
 // clang-format off
 #define GROUP_SYNC(X) \
-    X(glFenceSync) \
-    X(glIsSync) \
-    X(glDeleteSync) \
-    X(glClientWaitSync) \
-    X(glWaitSync) \
-    X(glGetInteger64v) \
-    X(glGetSynciv)
+    X(glFenceSync, CORE(3, 2), "GL_ARB_sync") \
+    X(glIsSync, CORE(3, 2), "GL_ARB_sync") \
+    X(glDeleteSync, CORE(3, 2), "GL_ARB_sync") \
+    X(glClientWaitSync, CORE(3, 2), "GL_ARB_sync") \
+    X(glWaitSync, CORE(3, 2), "GL_ARB_sync") \
+    X(glGetInteger64v, CORE(3, 2), "GL_ARB_sync") \
+    X(glGetSynciv, CORE(3, 2), "GL_ARB_sync")
 // clang-format on
 
 // clang-format off
 #define GROUP_STENCIL(X) \
-    X(glStencilOpSeparate) \
-    X(glStencilFuncSeparate) \
-    X(glStencilMaskSeparate)
+    X(glStencilOpSeparate, CORE(2, 0), nullptr) \
+    X(glStencilFuncSeparate, CORE(2, 0), nullptr) \
+    X(glStencilMaskSeparate, CORE(2, 0), nullptr)
 // clang-format on
+
 // ---- internal -------------------------------------------------------------------------------
 
 namespace {
 
 GlProcResolver g_resolve = nullptr;
+int g_version = 0;
 const char* g_extensions = nullptr;
 
 bool has(const char* name) {
     return hasGlExtensionIn(g_extensions, name);
 }
 
-// Stores whatever the resolver answers, null included, and says when it is null.
-template <typename T> void resolve(T& pointer, const char* name, bool quiet = false) {
-    pointer = reinterpret_cast<T>(g_resolve(name));
+bool offered(int coreVersion, const char* extension) {
+    return g_version >= coreVersion || (extension && has(extension));
+}
+
+// Asks the resolver only for what the context offers and trusts its answer then; anything
+// else stays null. Says when the pointer ends up null.
+template <typename T>
+void resolve(T& pointer, const char* name, int coreVersion, const char* extension,
+             bool quiet = false) {
+    pointer = offered(coreVersion, extension) ? reinterpret_cast<T>(g_resolve(name)) : nullptr;
     if (!pointer && !quiet) std::fprintf(stderr, "%s not initialized\n", name);
 }
 
-#define RESOLVE(name) resolve(name, #name);
-#define IS_NULL(name) !name ||
+#define RESOLVE(name, coreVersion, extension) resolve(name, #name, coreVersion, extension);
+#define IS_NULL(name, coreVersion, extension) !name ||
 
 int swapIntervalOverSdl(int interval) {
     return SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+// From 3.0 on the list is read name by name; the single string is gone from core profiles.
+std::string contextExtensions(int version) {
+    if (version >= CORE(3, 0)) {
+        auto getStringi = reinterpret_cast<PFNGLGETSTRINGIPROC>(glLoaderResolve("glGetStringi"));
+        GLint count = 0;
+        glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+        if (getStringi && count > 0) {
+            std::string list;
+            for (GLint i = 0; i < count; ++i) {
+                const char* name = reinterpret_cast<const char*>(getStringi(GL_EXTENSIONS, i));
+                if (!name) continue;
+                if (!list.empty()) list += ' ';
+                list += name;
+            }
+            return list;
+        }
+    }
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return list ? list : "";
+}
+
+const char* contextVersion() {
+    return reinterpret_cast<const char*>(glGetString(GL_VERSION));
 }
 
 void loadVertexBufferObjects() {
@@ -284,10 +320,13 @@ void loadMiscellaneous() {
     };
     for (const auto& c : capabilities)
         if (!has(c.extension)) std::fprintf(stderr, "%s\n", c.warning);
-    resolve(glPointParameterfARB, "glPointParameterfARB", /*quiet*/ true);
-    resolve(glPointParameterfvARB, "glPointParameterfvARB", /*quiet*/ true);
-    RESOLVE(glDrawRangeElements)
-    RESOLVE(wglSwapIntervalEXT)
+    resolve(glPointParameterfARB, "glPointParameterfARB", NOT_CORE, "GL_ARB_point_parameters",
+            /*quiet*/ true);
+    resolve(glPointParameterfvARB, "glPointParameterfvARB", NOT_CORE, "GL_ARB_point_parameters",
+            /*quiet*/ true);
+    RESOLVE(glDrawRangeElements, CORE(1, 2), nullptr)
+    // Ours, over SDL, whatever the driver: there is no WGL extension list to consult.
+    RESOLVE(wglSwapIntervalEXT, CORE(1, 1), nullptr)
 }
 
 void loadSyncObjects() {
@@ -322,7 +361,17 @@ bool hasGlExtensionIn(const char* extensions, const char* name) {
 }
 
 bool hasGlExtension(const char* name) {
-    return hasGlExtensionIn(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
+    return hasGlExtensionIn(contextExtensions(glVersionNumber(contextVersion())).c_str(), name);
+}
+
+int glVersionNumber(const char* version) {
+    if (!version || *version < '0' || *version > '9') return 0;
+    char* end = nullptr;
+    long major = std::strtol(version, &end, 10);
+    if (*end != '.' || end[1] < '0' || end[1] > '9') return 0;
+    long minor = std::strtol(end + 1, nullptr, 10);
+    if (major > 99 || minor > 99) return 0;
+    return static_cast<int>(CORE(major, minor));
 }
 
 void* glLoaderResolve(const char* name) {
@@ -332,7 +381,8 @@ void* glLoaderResolve(const char* name) {
     return SDL_GL_GetProcAddress(name);
 }
 
-void loadGlExtensionsWith(const char* extensions, GlProcResolver resolver) {
+void loadGlExtensionsWith(const char* version, const char* extensions, GlProcResolver resolver) {
+    g_version = glVersionNumber(version);
     g_extensions = extensions;
     g_resolve = resolver;
     loadVertexBufferObjects();
@@ -349,6 +399,7 @@ void loadGlExtensionsWith(const char* extensions, GlProcResolver resolver) {
 }
 
 void loadGlExtensions() {
-    loadGlExtensionsWith(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
-                         glLoaderResolve);
+    const char* version = contextVersion();
+    std::string extensions = contextExtensions(glVersionNumber(version));
+    loadGlExtensionsWith(version, extensions.c_str(), glLoaderResolve);
 }

@@ -6,7 +6,9 @@
 // context is current. Callers use the GL names (glUseProgram, glBindFramebuffer, ...): each
 // is a macro for this module's own pointer, so the host and every plug-in that links this
 // library keep separate pointers, and no pointer ever shadows a symbol of libGL.
-// A pointer that could not be resolved stays null; calling it is the caller's fault.
+// A pointer is only resolved when the current context offers its function (its GL version, or
+// an extension listed for it): GLX answers every name with a pointer, supported or not. One
+// that is not offered or could not be resolved stays null; calling it is the caller's fault.
 //
 // Include this header instead of any GL header.
 #pragma once
@@ -321,19 +323,24 @@ DPGL_PTR(PFNGLSTENCILMASKSEPARATEPROC, glStencilMaskSeparate)
 #define glStencilMaskSeparate dpgl_glStencilMaskSeparate
 // clang-format on
 
-// Whether `name` is a whole token of the context's GL_EXTENSIONS string.
+// Whether `name` is a whole token of the context's extension list (read with glGetStringi on
+// GL 3.0 and later, otherwise the GL_EXTENSIONS string).
 bool hasGlExtension(const char* name);
 // The same test on a given extension string (null or empty: nothing is supported).
 bool hasGlExtensionIn(const char* extensions, const char* name);
+// A GL_VERSION string as major * 100 + minor ("4.5 (Compatibility Profile) Mesa" gives 405);
+// 0 when it does not start with "major.minor" (null, or an OpenGL ES string).
+int glVersionNumber(const char* version);
 
 // Fills every pointer, in ten groups, printing what is missing. Ends the process when vertex
 // buffer objects (exit status 0) or multitexturing (exit status -1) are not supported.
 void loadGlExtensions();
 
-// The load-all over a given extension string and resolver; loadGlExtensions() passes the
-// context's string and the platform resolver. Lets a test play a driver that lacks things.
+// The load-all for a context of the given GL_VERSION string and extension list (names separated
+// by blanks), asking the given resolver; loadGlExtensions() passes the current context's and the
+// platform resolver. Lets a test play a driver that lacks things.
 typedef void* (*GlProcResolver)(const char* name);
-void loadGlExtensionsWith(const char* extensions, GlProcResolver resolve);
+void loadGlExtensionsWith(const char* version, const char* extensions, GlProcResolver resolve);
 
 // The platform resolver: SDL_GL_GetProcAddress, and our own wglSwapIntervalEXT over SDL.
 void* glLoaderResolve(const char* name);
