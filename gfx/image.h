@@ -1,7 +1,8 @@
 // image.h - the FreeImage wrapper: reads an image file into a bitmap.
 //
 // Its own small library: the host and the plug-ins that read colour look-up images link it.
-// FreeImage's diagnostics are routed to the standard error (installed on the first load).
+// FreeImage's diagnostics are routed to the standard error. They never name the file, so a
+// failed load also says why in `error`, for the caller's report that does.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@ struct FIBITMAP;
 struct Image {
     FIBITMAP* bitmap = nullptr; // null when nothing was loaded
     std::string fileName;       // empty unless the caller sets it
+    std::string error;          // why there is no bitmap, e.g. "file is empty"; else empty
 
     int width() const;        // 0 without a bitmap
     int height() const;       // 0 without a bitmap
@@ -21,7 +23,8 @@ struct Image {
     void freeBitmap();     // frees the bitmap and sets it null
 };
 
-// An unknown or unreadable file gives an Image without a bitmap.
+// An unknown or unreadable file gives an Image without a bitmap. So does a file FreeImage
+// reported trouble with while reading it: a JPEG cut short decodes in part, the rest grey.
 Image loadImage(const std::string& path);
 
 // Writes 8-bit RGBA pixels, rows bottom first (as glReadPixels gives them), as a PNG file.

@@ -158,6 +158,10 @@ TextureHandle* TextureManager::loadTexture(const std::string& file, bool mipmaps
 
     Image image = loadImage(file);
     image.fileName = file;
+    // The lines below only say the depth is 0; this one says which file and why.
+    if (!image.bitmap)
+        std::fprintf(stderr, "## ERROR: cannot read image \"%s\": %s\n", file.c_str(),
+                     image.error.c_str());
     const int width = image.width();
     const int height = image.height();
 

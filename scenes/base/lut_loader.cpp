@@ -11,7 +11,7 @@
 
 // Empty when the image can be read as a look-up table, else why not.
 static std::string lutProblem(const Image& image) {
-    if (!image.bitmap) return "cannot be read as an image";
+    if (!image.bitmap) return "cannot be read as an image: " + image.error;
     const int width = image.width(), height = image.height(), bpp = image.bitsPerPixel();
     if (bpp != 24 && bpp != 32)
         return "has " + std::to_string(bpp) + " bits per pixel, 24 or 32 needed";

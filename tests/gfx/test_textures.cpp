@@ -35,8 +35,11 @@ RGBQUAD colour(int r, int g, int b, int a) {
     return c;
 }
 
-// Fills a 24- or 32-bit FreeImage bitmap from a function of (x, y from the bottom).
-template <typename F> bool writeImage(const std::string& path, int w, int h, int bpp, F fill) {
+// Fills a 24- or 32-bit FreeImage bitmap from a function of (x, y from the bottom) and saves
+// it as a PNG, or in the given format.
+template <typename F>
+bool writeImage(const std::string& path, int w, int h, int bpp, F fill,
+                FREE_IMAGE_FORMAT format = FIF_PNG) {
     FIBITMAP* bmp = FreeImage_Allocate(w, h, bpp);
     for (int y = 0; y < h; ++y) {
         BYTE* row = FreeImage_GetScanLine(bmp, y);
@@ -49,13 +52,18 @@ template <typename F> bool writeImage(const std::string& path, int w, int h, int
             if (bpp == 32) px[FI_RGBA_ALPHA] = c.rgbReserved;
         }
     }
-    bool ok = FreeImage_Save(FIF_PNG, bmp, path.c_str(), PNG_DEFAULT);
+    bool ok = FreeImage_Save(format, bmp, path.c_str(), 0);
     FreeImage_Unload(bmp);
     return ok;
 }
 
 void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 class FixtureFiles : public testing::Environment {
@@ -83,9 +91,17 @@ class FixtureFiles : public testing::Environment {
         ASSERT_TRUE(writeImage(fixture("full.png"), 64, 64, 24, [](int x, int y) {
             return colour(x * 7 ^ y * 13, x * y, x + 3 * y, 0);
         }));
-        std::ifstream in(fixture("full.png"), std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        writeText(fixture("truncated.png"), bytes.substr(0, 60));
+        const std::string png = readBytes(fixture("full.png"));
+        writeText(fixture("truncated.png"), png.substr(0, 60));
+        writeText(fixture("half.png"), png.substr(0, png.size() / 2));
+        // A JPEG cut in half (inside its pixel data) still decodes to a whole-sized bitmap,
+        // its lower half grey.
+        ASSERT_TRUE(writeImage(
+            fixture("full.jpg"), 256, 256, 24,
+            [](int x, int y) { return colour(x, y, (x * y) >> 8, 0); }, FIF_JPEG));
+        const std::string jpeg = readBytes(fixture("full.jpg"));
+        writeText(fixture("half.jpg"), jpeg.substr(0, jpeg.size() / 2));
+        writeText(fixture("empty.png"), "");
 
         writeText(fixture("text.png"), "this is not an image\n");
         // Written top row first by hand, so the orientation check does not rest on FreeImage's
@@ -308,17 +324,27 @@ TEST_F(Textures, PaletteImageIsRefusedNamingItsDepth) {
             << err;
         EXPECT_NE(err.find("## ASSERT FAILED: \"dafuk, image not 24 or 32bpp\""), std::string::npos)
             << err;
+        // The image itself was read: the designed line is the one that names it.
+        EXPECT_EQ(err.find("cannot read image"), std::string::npos) << err;
     }
 }
 
 TEST_F(Textures, UnreadableFilesGiveNoTexture) {
-    for (const char* name : {"missing.png", "text.png", "truncated.png", ""}) {
+    for (const char* name :
+         {"half.jpg", "missing.png", "text.png", "truncated.png", "", "empty.png", "half.png"}) {
         const std::string path = *name ? fixture(name) : g_dir; // a directory, too
         testing::internal::CaptureStderr();
         TextureHandle* t = tm.loadTexture(path, true, 2, true, 0);
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(t, nullptr) << path;
         EXPECT_NE(err.find("\"" + path + "\" is 0\n"), std::string::npos) << err;
+        // One line before the designed ones names the file and the cause.
+        const std::string named = "## ERROR: cannot read image \"" + path + "\": ";
+        const size_t at = err.find(named);
+        ASSERT_NE(at, std::string::npos) << err;
+        EXPECT_EQ(err.find(named, at + 1), std::string::npos) << "once: " << err;
+        EXPECT_GT(err.find('\n', at), at + named.size()) << "a cause follows: " << err;
+        EXPECT_LT(at, err.find("images must be")) << err;
         if (std::string(name) == "truncated.png") {
             // FreeImage's own diagnosis comes first: "\n*** PNG Format\n<message> ***\n".
             size_t start = err.find("\n*** PNG Format\n");
@@ -355,6 +381,58 @@ TEST(TextureManagerLifecycle, DefaultsAtConstructionAndLoadedTexturesDeletedAtDe
     EXPECT_TRUE(glIsTexture(created)); // the caller's
     glDeleteTextures(1, &created);
     delete own;
+}
+
+// The cause each failed load gives the caller. Nothing is printed by the wrapper itself but
+// FreeImage's own diagnostics.
+TEST(ImageWrapper, FailedLoadsSayWhy) {
+    struct Case {
+        std::string path;
+        const char* error;
+    } cases[] = {
+        {fixture("missing.png"), "No such file or directory"},
+        {fixture("empty.png"), "file is empty"},
+        {g_dir, "Is a directory"},
+        {"/dev/null", "not a regular file"},
+        {fixture("text.png"),
+         "not an image format FreeImage knows: it starts with 0x74 0x68 0x69 0x73"},
+        {fixture("half.jpg"), "Premature end of JPEG file"},
+        {fixture("half.png"), ""}, // libpng's words, whatever they are
+        {fixture("truncated.png"), ""},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStderr();
+        Image image = loadImage(c.path);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(image.bitmap, nullptr) << c.path;
+        EXPECT_FALSE(image.error.empty()) << c.path;
+        EXPECT_EQ(image.error.find('\n'), std::string::npos) << image.error;
+        EXPECT_EQ(image.error.rfind(c.error, 0), 0u) << c.path << ": " << image.error;
+        // Nothing but FreeImage's own blocks, carrying the messages the error repeats.
+        EXPECT_TRUE(err.empty() || err.rfind("\n*** ", 0) == 0) << err;
+        if (!err.empty()) {
+            EXPECT_NE(err.find(image.error.substr(0, image.error.find(';'))), std::string::npos)
+                << err;
+        }
+        image.freeBitmap();
+    }
+}
+
+TEST(ImageWrapper, WholeImagesLoadWithoutComplaint) {
+    const struct {
+        const char* name;
+        int width, bpp;
+    } cases[] = {
+        {"full.jpg", 256, 24}, {"full.png", 64, 24}, {"palette.png", 4, 8}, {"alpha.png", 2, 32}};
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        Image image = loadImage(fixture(c.name));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.name;
+        EXPECT_EQ(image.error, "") << c.name;
+        EXPECT_EQ(image.width(), c.width) << c.name;
+        EXPECT_EQ(image.bitsPerPixel(), c.bpp) << c.name;
+        image.freeBitmap();
+    }
 }
 
 TEST(ImageWrapper, NothingLoadedReadsAsEmpty) {

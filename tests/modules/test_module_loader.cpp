@@ -6,10 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <elf.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -211,4 +217,142 @@ TEST_F(ModuleLoader, BrokenPluginsAreReportedAndTheOthersWork) {
     EXPECT_NE(err[6].find("DeleteScene"), std::string::npos) << err[6];
     EXPECT_EQ(err[7], "## ERROR: code module \"" + cache +
                           "renderTestNullScene.so\": CreateScene returned no scene");
+}
+
+// ---- plug-ins that are not whole ------------------------------------------------------------
+
+namespace {
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+template <typename T> void poke(std::string& bytes, size_t offset, T value) {
+    std::memcpy(&bytes[offset], &value, sizeof value);
+}
+
+} // namespace
+
+// A plug-in cut short maps pages past the end of its file: touching them raises SIGBUS inside
+// dlopen, which would end this test binary. Every cut must instead be a reported failed load.
+TEST_F(ModuleLoader, PluginsCutShortAreReportedNotLoaded) {
+    const std::string whole = readBytes(TEST_PLUGIN_DIR + std::string("renderTestColourA.so"));
+    ASSERT_GT(whole.size(), 8192u);
+
+    // Where a cut lands decides which check sees it: inside the program headers, inside a
+    // segment, or between the last segment and the section headers.
+    std::vector<size_t> cuts = {sizeof(Elf64_Ehdr), 4096, 8192, whole.size() / 2,
+                                whole.size() - 1,   30000};
+    for (size_t cut = 512; cut < whole.size(); cut += 512) cuts.push_back(cut);
+
+    size_t tried = 0;
+    for (size_t cut : cuts) {
+        if (cut >= whole.size()) continue; // 30000 is past the end of a small plug-in
+        ++tried;
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        fs::remove_all(bin);
+        fs::create_directories(cache);
+        writeBytes(bin + "renderCut.so", whole.substr(0, cut));
+        cModuleLoader loader(bin, cache, "render*.so");
+        const std::vector<std::string> err = lines(load(loader));
+
+        ASSERT_EQ(err.size(), 3u) << testing::PrintToString(err);
+        EXPECT_EQ(err[0], "## ERROR: code module-load failed: \"" + cache + "renderCut.so\"");
+        EXPECT_TRUE(startsWith(err[1], "##        " + cache +
+                                           "renderCut.so: file is cut short at " +
+                                           std::to_string(cut) + " bytes where its "))
+            << err[1];
+        EXPECT_EQ(err[2], "##        cwd: \"" + get_current_dir() + "\"");
+        ASSERT_EQ(loader.modules().size(), 1u);
+        EXPECT_EQ(loader.modules()[0].library, nullptr);
+        EXPECT_EQ(loader.modules()[0].scene, nullptr);
+    }
+    EXPECT_GE(tried, 30u);
+}
+
+// Headers that lie about where things are: each is named, none reaches dlopen, and a whole
+// plug-in loaded alongside still works.
+TEST_F(ModuleLoader, ImpossibleElfHeadersAreReported) {
+    const std::string whole = readBytes(TEST_PLUGIN_DIR + std::string("renderTestColourA.so"));
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* problem;
+    };
+    std::vector<Case> cases;
+    auto patched = [&](auto edit) {
+        std::string bytes = whole;
+        edit(bytes);
+        return bytes;
+    };
+    cases.push_back({"renderAbsurdPhnum.so", patched([](std::string& b) {
+                         poke<uint16_t>(b, offsetof(Elf64_Ehdr, e_phnum), 0xffff);
+                     }),
+                     "file is cut short at "});
+    cases.push_back({"renderPhoffOverflow.so", patched([](std::string& b) {
+                         poke<uint64_t>(b, offsetof(Elf64_Ehdr, e_phoff), ~uint64_t(0) - 8);
+                     }),
+                     "file is cut short at "});
+    cases.push_back({"renderNoPhdrs.so", patched([](std::string& b) {
+                         poke<uint16_t>(b, offsetof(Elf64_Ehdr, e_phnum), 0);
+                     }),
+                     "has no program headers"});
+    cases.push_back({"renderPhentsize.so", patched([](std::string& b) {
+                         poke<uint16_t>(b, offsetof(Elf64_Ehdr, e_phentsize), 8);
+                     }),
+                     "has program headers of 8 bytes"});
+    cases.push_back({"renderShoff.so", patched([](std::string& b) {
+                         poke<uint64_t>(b, offsetof(Elf64_Ehdr, e_shoff), b.size());
+                     }),
+                     "file is cut short at "});
+    cases.push_back({"renderSegment.so", patched([](std::string& b) {
+                         // The first program header's segment, moved past the end.
+                         const size_t phoff = sizeof(Elf64_Ehdr);
+                         poke<uint64_t>(b, phoff + offsetof(Elf64_Phdr, p_offset), b.size());
+                     }),
+                     "file is cut short at "});
+    cases.push_back({"renderClass32.so", patched([](std::string& b) { b[EI_CLASS] = ELFCLASS32; }),
+                     "is a 32-bit ELF file"});
+    cases.push_back({"renderBigEndian.so",
+                     patched([](std::string& b) { b[EI_DATA] = ELFDATA2MSB; }),
+                     "has the wrong byte order"});
+    cases.push_back({"renderMachine.so", patched([](std::string& b) {
+                         poke<uint16_t>(b, offsetof(Elf64_Ehdr, e_machine), EM_SPARCV9);
+                     }),
+                     "is built for ELF machine 43"});
+    cases.push_back({"renderExecutable.so", patched([](std::string& b) {
+                         poke<uint16_t>(b, offsetof(Elf64_Ehdr, e_type), ET_EXEC);
+                     }),
+                     "is not a shared library"});
+    cases.push_back({"renderTiny.so", whole.substr(0, 3), "not an ELF file: only 3 bytes"});
+    cases.push_back({"renderHeaderCut.so", whole.substr(0, 40), "file is cut short at 40 bytes"});
+    cases.push_back(
+        {"renderText.so", "GROUP ( libc.so )\n", "not an ELF file: it starts with 0x47 0x52"});
+
+    for (const Case& c : cases) writeBytes(bin + c.name, c.bytes);
+    addPlugin("renderTestColourB.so");
+    cModuleLoader loader(bin, cache, "render*.so");
+    const std::vector<std::string> err = lines(load(loader));
+
+    const auto& m = loader.modules();
+    ASSERT_EQ(m.size(), cases.size() + 1);
+    ASSERT_EQ(err.size(), cases.size() * 3) << testing::PrintToString(err);
+    for (const Case& c : cases) {
+        auto record = std::find_if(m.begin(), m.end(),
+                                   [&](const ModuleRecord& r) { return r.fileName == c.name; });
+        ASSERT_NE(record, m.end()) << c.name;
+        EXPECT_EQ(record->library, nullptr) << c.name;
+        const std::string head = "## ERROR: code module-load failed: \"" + cache + c.name + "\"";
+        auto at = std::find(err.begin(), err.end(), head);
+        ASSERT_NE(at, err.end()) << c.name;
+        EXPECT_TRUE(startsWith(at[1], "##        " + cache + c.name + ": " + c.problem)) << at[1];
+    }
+    auto good = std::find_if(m.begin(), m.end(), [](const ModuleRecord& r) { return r.scene; });
+    ASSERT_NE(good, m.end());
+    EXPECT_STREQ(good->scene->name(), "testB");
 }
