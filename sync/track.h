@@ -56,8 +56,9 @@ void keytrack_destroy(KeyTrack* track);
 // standard error naming the file.
 int keytrack_read(KeyTrack* track, const char* path);
 // Why a file image is damaged, written into `text` ("is empty, ...", "announces 10 keys but
-// holds only 3", a negative count, a value that is not a finite number); returns the length
-// of that text, 0 for a sound image. Trailing bytes after the announced keys are not damage.
+// holds only 3", a negative count); returns the length of that text, 0 for a sound image.
+// Trailing bytes after the announced keys are not damage, nor are values that are not finite
+// (a NaN visibility hides its scene, by design).
 size_t keytrack_damage(const void* data, size_t size, char* text, size_t capacity);
 // The same from `size` bytes of a file image. 0 on success, 1 when memory runs out.
 int keytrack_parse(KeyTrack* track, const void* data, size_t size);
