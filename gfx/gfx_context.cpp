@@ -268,9 +268,15 @@ iModel* gfxContext::model(const std::string& name) {
 
 // ---- textures -------------------------------------------------------------------------------
 
+// A refused file stays refused for the run. It was reported when it was first asked for, and
+// callers ask every frame (the loading screen, scene logos): each would otherwise repeat the
+// report and its assertion, and read the file again, in every frame.
 TextureHandle* gfxContext::loadTexture(const std::string& file, bool mipmaps, int wrap,
                                        bool compress, int dimensions) {
-    return textures_.loadTexture(file, mipmaps, wrap, compress, dimensions);
+    if (refusedTextures_.count(file)) return nullptr;
+    TextureHandle* texture = textures_.loadTexture(file, mipmaps, wrap, compress, dimensions);
+    if (!texture) refusedTextures_.insert(file);
+    return texture;
 }
 
 TextureHandle* gfxContext::createTexture1D(int width, int pixelFormat, int internalFormat,

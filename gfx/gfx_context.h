@@ -14,6 +14,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class gfxContext : public igfxContext {
   public:
@@ -92,4 +93,6 @@ class gfxContext : public igfxContext {
     std::unordered_map<std::string, iModel*> models_;
     RenderTargetPool pool_;
     TextureManager textures_;
+    // Image files the texture manager refused; asked again, they give null without a word.
+    std::unordered_set<std::string> refusedTextures_;
 };

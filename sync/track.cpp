@@ -2,6 +2,7 @@
 #include "track.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -53,12 +54,17 @@ int32_t orderKeys(TrackKey* keys, int32_t count) {
     return out;
 }
 
-// Reads a whole file into a malloc'd block; false when it cannot be opened or read.
-bool readFile(const char* path, uint8_t** data, size_t* size) {
+// Reads a whole file into a malloc'd block. False when it cannot be opened or read, with the
+// reason in *error (errno's value).
+bool readFile(const char* path, uint8_t** data, size_t* size, int* error) {
     *data = nullptr;
     *size = 0;
+    *error = 0;
     std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
+    if (!f) {
+        *error = errno;
+        return false;
+    }
     size_t capacity = 0;
     bool good = true;
     for (;;) {
@@ -66,6 +72,7 @@ bool readFile(const char* path, uint8_t** data, size_t* size) {
             capacity = capacity ? capacity * 2 : 4096;
             uint8_t* grown = static_cast<uint8_t*>(std::realloc(*data, capacity));
             if (!grown) {
+                *error = ENOMEM;
                 good = false;
                 break;
             }
@@ -74,7 +81,10 @@ bool readFile(const char* path, uint8_t** data, size_t* size) {
         const size_t n = std::fread(*data + *size, 1, capacity - *size, f);
         *size += n;
         if (n == 0) {
-            good = !std::ferror(f);
+            if (std::ferror(f)) {
+                *error = errno ? errno : EIO; // a directory opens, but reads fail with EISDIR
+                good = false;
+            }
             break;
         }
     }
@@ -176,16 +186,48 @@ void keytrack_destroy(KeyTrack* track) {
     std::free(track);
 }
 
+// A track nobody wrote is silent (it reads 0 by design); one that is there but damaged is a
+// mistake somebody wants to hear about, once, when it is read.
 int keytrack_read(KeyTrack* track, const char* path) {
     uint8_t* data = nullptr;
     size_t size = 0;
-    if (!readFile(path, &data, &size)) {
+    int error = 0;
+    if (!readFile(path, &data, &size, &error)) {
         keytrack_parse(track, nullptr, 0);
+        if (error != ENOENT)
+            std::fprintf(stderr, "## WARNING: sync track \"%s\" cannot be read: %s; it reads 0\n",
+                         path, std::strerror(error));
         return 1;
     }
+    char damage[160];
+    const bool damaged = keytrack_damage(data, size, damage, sizeof damage) > 0;
     const int result = keytrack_parse(track, data, size);
     std::free(data);
+    if (damaged)
+        std::fprintf(stderr, "## WARNING: sync track \"%s\" %s; keys used: %d\n", path, damage,
+                     int(track->key_count));
     return result;
+}
+
+size_t keytrack_damage(const void* data, size_t size, char* text, size_t capacity) {
+    char what[160] = "";
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    if (size == 0) {
+        std::snprintf(what, sizeof what, "is empty, without even a key count");
+    } else if (size < 4) {
+        std::snprintf(what, sizeof what, "is %zu bytes, too short for its key count", size);
+    } else {
+        const int32_t announced = int32_t(readLe32(bytes));
+        const size_t held = (size - 4) / TRACK_KEY_FILE_SIZE;
+        if (announced < 0) {
+            std::snprintf(what, sizeof what, "announces %d keys, a negative count", announced);
+        } else if (size_t(announced) > held) {
+            std::snprintf(what, sizeof what, "announces %d keys but holds only %zu", announced,
+                          held);
+        }
+    }
+    if (text && capacity > 0) std::snprintf(text, capacity, "%s", what);
+    return std::strlen(what);
 }
 
 int keytrack_parse(KeyTrack* track, const void* data, size_t size) {

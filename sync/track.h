@@ -51,8 +51,15 @@ void trackset_destroy(TrackSet* set);
 KeyTrack* keytrack_create(const char* name);
 void keytrack_destroy(KeyTrack* track);
 // Replaces the track's keys with the file's. 0 on success, 1 when the file cannot be opened
-// or read (the track then has no keys).
+// or read (the track then has no keys). A missing file is silent; any other that cannot be
+// read, and a damaged one (keytrack_damage), is reported in one "## WARNING" line on the
+// standard error naming the file.
 int keytrack_read(KeyTrack* track, const char* path);
+// Why a file image is damaged, written into `text` ("is empty, ...", "announces 10 keys but
+// holds only 3", a negative count); returns the length of that text, 0 for a sound image.
+// Trailing bytes after the announced keys are not damage, nor are values that are not finite
+// (a NaN visibility hides its scene, by design).
+size_t keytrack_damage(const void* data, size_t size, char* text, size_t capacity);
 // The same from `size` bytes of a file image. 0 on success, 1 when memory runs out.
 int keytrack_parse(KeyTrack* track, const void* data, size_t size);
 // Writes the file image of `keys` into `out` (4 + 9 * count bytes when capacity allows);

@@ -409,3 +409,17 @@ TEST_F(Gfx, UnknownModelNamesYieldNoModelAndDoNotBlockALaterLoad) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(gfx->model("nothing here"), nullptr);
 }
+
+// ---- textures -------------------------------------------------------------------------------
+
+TEST_F(Gfx, ARefusedImageIsReportedOnceHoweverOftenItIsAskedFor) {
+    const std::string file = "data/textures/no_such_logo.png";
+    testing::internal::CaptureStderr();
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_EQ(gfx->loadTexture(file, true, 2, true, 0), nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string line = "images must be 24 or 32 bpp... \"" + file + "\" is 0\n";
+    ASSERT_NE(err.find(line), std::string::npos) << err;
+    EXPECT_EQ(err.find(line, err.find(line) + 1), std::string::npos) << err;
+    EXPECT_NE(gfx->loadTexture("data/textures/default_white.png", false, 2, true, 0), nullptr);
+}

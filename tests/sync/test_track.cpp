@@ -256,3 +256,45 @@ TEST_F(TrackSetTest, PathsLongerThan260Characters) {
     set = trackset_create((deep + "/").c_str());
     EXPECT_FLOAT_EQ(keytrack_value(trackset_get(set, "far"), 0), 2.5f);
 }
+
+// A damaged file is there but wrong: unlike a missing one it is reported, in one line that
+// names the file and says what is wrong, when the track is first read (and never again).
+TEST_F(TrackSetTest, DamagedFilesAreReportedOnceEach) {
+    auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::FILE* file = std::fopen((dir + "/_" + name + ".track").c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    };
+    std::vector<uint8_t> cut = fileWith(3);
+    putKey(cut, 0, 1.0f, INTERP_LINEAR);
+    putKey(cut, 8, 2.0f, INTERP_LINEAR);
+    write("cut", cut);
+    write("empty", {});
+    write("short", {7, 0});
+    std::vector<uint8_t> negative = fileWith(INT32_MIN);
+    putKey(negative, 0, 1.0f, INTERP_LINEAR);
+    write("negative", negative);
+    std::vector<uint8_t> sound = fileWith(1);
+    putKey(sound, 0, 1.0f, INTERP_LINEAR);
+    sound.push_back(0xff); // bytes after the last key are ignored, as designed
+    write("sound", sound);
+    ASSERT_EQ(mkdir((dir + "/_folder.track").c_str(), 0755), 0);
+
+    set = trackset_create((dir + "/").c_str());
+    testing::internal::CaptureStderr();
+    for (int pass = 0; pass < 2; ++pass)
+        for (const char* name : {"cut", "empty", "short", "negative", "sound", "folder"})
+            trackset_get(set, name);
+    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string file = "## WARNING: sync track \"" + dir + "/_";
+    EXPECT_EQ(log, file + "cut.track\" announces 3 keys but holds only 2; keys used: 2\n" + file +
+                       "empty.track\" is empty, without even a key count; keys used: 0\n" + file +
+                       "short.track\" is 2 bytes, too short for its key count; keys used: 0\n" +
+                       file +
+                       "negative.track\" announces -2147483648 keys, a negative count; keys "
+                       "used: 0\n" +
+                       file + "folder.track\" cannot be read: Is a directory; it reads 0\n");
+    EXPECT_EQ(trackset_get(set, "cut")->key_count, 2);
+    EXPECT_EQ(trackset_get(set, "sound")->key_count, 1);
+}

@@ -351,6 +351,11 @@ void cObjLoader::parseFace(ParseState& st, const char*& p, const char* end) {
                      st.line, st.path.c_str());
 
     const uint32_t count = static_cast<uint32_t>(corners.size() - first);
+    // Such a face ends the process once the model is built, with messages that cannot say
+    // where it is; this line does.
+    if (count < 3)
+        std::fprintf(log, "## ERROR in %s line %u: face with %u corners, a face needs 3 or more\n",
+                     st.path.c_str(), st.line, count);
     if (count > 3) flags |= kObjHasPolygons;
     faces.push_back(ObjFace{static_cast<uint32_t>(first), count, st.group, st.line});
 }

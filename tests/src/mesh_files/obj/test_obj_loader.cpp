@@ -262,6 +262,18 @@ TEST(ObjFaces, RelativeIndicesAreSkippedAndPolygonsFlagged) {
         << p.log;
 }
 
+// The messages of the stages that end the process do not name the file, so the face is
+// reported where it is read.
+TEST(ObjFaces, FacesOfFewerThanThreeCornersAreReportedWithFileAndLine) {
+    Parsed p(std::string(kSquare) + "f 1 2 3\nf 1 2\nf\nf 1 -2 -3\n", "cut.obj");
+    EXPECT_EQ(p.log, "## ERROR in cut.obj line 6: face with 2 corners, a face needs 3 or more\n"
+                     "## ERROR in cut.obj line 7: face with 0 corners, a face needs 3 or more\n"
+                     "# warning, face in line 8 of cut.obj has corners without a usable vertex "
+                     "index (relative or empty)... corners skipped!\n"
+                     "## ERROR in cut.obj line 8: face with 1 corners, a face needs 3 or more\n");
+    EXPECT_EQ(p.loader.faces.size(), 4u) << "kept, so the stages after it end the process";
+}
+
 // ---- triangulation --------------------------------------------------------------------------
 
 TEST(ObjTriangulate, QuadAndPentagonSplitInTheDesignedOrder) {
