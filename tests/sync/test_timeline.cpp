@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -196,6 +197,12 @@ TEST(Timeline, OutOfRangePositionsAndValuesNameTheCause) {
     EXPECT_NE(errorOf("x 0 -1e999 step").find("value -1e999 is out of range"), std::string::npos);
     EXPECT_NE(errorOf("x 0 nan step").find("value \"nan\" is not a number"), std::string::npos);
     EXPECT_TRUE(errorOf("x 0 1e-400 step").empty()); // an underflow is the 0 it is next to
+    // Dump writes FLT_MAX as 3.40282347e+38, a little above it: that must read back.
+    const Timeline t = parse("x 0 3.40282347e+38 step\nx 1 -3.40282347e38 step\n");
+    ASSERT_TRUE(t.errors.empty()) << t.errors[0];
+    EXPECT_EQ(t.tracks.at("x")[0].value, FLT_MAX);
+    EXPECT_EQ(t.tracks.at("x")[1].value, -FLT_MAX);
+    EXPECT_NE(errorOf("x 0 3.4028236e38 step").find("is out of range"), std::string::npos);
 }
 
 TEST(Timeline, EchoedTextIsCutAndNamesFitTheFileSystem) {

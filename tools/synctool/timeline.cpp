@@ -34,6 +34,8 @@ struct ParseState {
 const char* const kInterpolationNames[] = {"step", "linear", "smooth", "ramp"};
 const size_t kShownChars = 64;
 const char* const kRowRange = "-2147483648..2147483647";
+// The magnitude from which a double rounds to an infinite float: FLT_MAX plus half a step.
+const double kFloatRoundsToInf = 0x1.ffffffp+127;
 
 // ---- words ----------------------------------------------------------------------------------
 
@@ -164,12 +166,15 @@ bool parseValue(ParseState& st, const std::string& word, float& value) {
         st.error("value " + quoted(word) + " is not a number");
         return false;
     }
-    if (n == Number::OutOfRange || std::fabs(v) > double(FLT_MAX)) {
+    // Up to half a step past FLT_MAX still rounds to it: "3.40282347e38", as dump writes
+    // FLT_MAX, is just above it.
+    if (n == Number::OutOfRange || std::fabs(v) >= kFloatRoundsToInf) {
         st.error("value " + shownText(word) + " is out of range (a float holds -3.40282347e38.." +
                  "3.40282347e38)");
         return false;
     }
-    value = float(v);
+    value =
+        std::fabs(v) > double(FLT_MAX) ? std::copysign(FLT_MAX, float(v > 0 ? 1 : -1)) : float(v);
     return true;
 }
 
