@@ -236,6 +236,17 @@ TEST(Timeline, NumbersAreWholeWords) {
         EXPECT_EQ(parse(line + "\n").errors.size(), 1u) << line;
 }
 
+TEST(Timeline, ByteOrderMarkIsNotPartOfTheFirstWord) {
+    const Timeline t = parse("\xEF\xBB\xBFtempo 120 4\na 1s 0 step\n");
+    ASSERT_TRUE(t.errors.empty()) << t.errors[0];
+    EXPECT_EQ(t.tracks.at("a")[0].row, 8);
+    // Only at the start of the text.
+    EXPECT_EQ(parse("a 0 1 step\n\xEF\xBB\xBF"
+                    "b 0 1 step\n")
+                  .errors.size(),
+              1u);
+}
+
 TEST(Timeline, WriteIsAllOrNothing) {
     const Timeline t = parse("a 0 1 step\nb 0 1 step\nc 0 1 step\n");
     ASSERT_TRUE(t.errors.empty());

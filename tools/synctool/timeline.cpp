@@ -366,6 +366,8 @@ bool parseTimeline(const std::string& text, const std::string& fileName, Timelin
     ParseState st{fileName, 0, 145.0, 8.0, {}, out};
     const char* p = text.data();
     const char* const end = p + text.size();
+    // Some editors start UTF-8 text with a byte order mark; it would join the first word.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) p += 3;
     while (p < end) {
         const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
         if (!lineEnd) lineEnd = end;
@@ -398,6 +400,11 @@ bool writeTracks(const Timeline& timeline, const std::string& dir, std::string& 
         t.staged = staging + "/_" + name + ".track";
         t.target = dir + "/_" + name + ".track";
         t.backup = staging + "/old_" + name + ".track";
+        if (keys.size() > size_t(INT32_MAX)) { // the file's key count is 32 bits
+            error = "track " + name + " has more keys than a track file holds";
+            good = false;
+            break;
+        }
         if (keytrack_write(t.staged.c_str(), keys.data(), int32_t(keys.size())) != 0) {
             error = systemError("cannot write " + t.staged);
             unlink(t.staged.c_str());
