@@ -13,7 +13,8 @@ static const char* const kUsage =
     "Timeline text, one statement per line, '#' starts a comment:\n"
     "  tempo BPM ROWS_PER_BEAT                 grid for the times below (default 145 8)\n"
     "  TRACK POSITION VALUE INTERPOLATION      one key\n"
-    "POSITION is a row (64) or a time rounded to the nearest row: 12.5s, 1500ms, 1:02.5.\n"
+    "POSITION is a row (64), a time rounded to the nearest row (12.5s, 1500ms, 1:02.5)\n"
+    "or a bar and beat from 0, four beats a bar (b16, b16:2.5).\n"
     "INTERPOLATION is step, linear, smooth or ramp (or 0..3).\n"
     "TRACK holds letters, digits, _ - and . only (at most 248). Keys may come in any order;\n"
     "two keys on one row of a track are an error. With any error nothing is written (exit\n"
@@ -30,7 +31,9 @@ static bool readText(const char* path, std::string& text) {
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
     const bool good = !std::ferror(f);
+    const int readError = errno;
     std::fclose(f);
+    errno = readError;
     return good;
 }
 
