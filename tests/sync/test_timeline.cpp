@@ -4,9 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -15,6 +22,46 @@ Timeline parse(const std::string& text) {
     parseTimeline(text, "t.txt", t);
     return t;
 }
+
+// The one error of a one-line timeline; empty when there is none or more than one.
+std::string errorOf(const std::string& line) {
+    const Timeline t = parse(line + "\n");
+    return t.errors.size() == 1 ? t.errors[0] : "";
+}
+
+std::set<std::string> entriesOf(const std::string& dir) {
+    std::set<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.insert(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// A fresh folder holding OUTDIR "out", so a test sees what a write leaves beside OUTDIR too.
+struct Folders {
+    std::string parent, out;
+    Folders() {
+        char pattern[] = "/tmp/timeline_write_XXXXXX";
+        parent = mkdtemp(pattern) ? pattern : "";
+        out = parent + "/out";
+        mkdir(out.c_str(), 0755);
+    }
+    ~Folders() { std::system(("rm -rf '" + parent + "'").c_str()); }
+};
 
 } // namespace
 
@@ -82,7 +129,7 @@ TEST(Timeline, ErrorsNameTheLine) {
 }
 
 TEST(Timeline, DumpCompilesBackToTheSameFile) {
-    const Timeline t = parse("cam 0 0.1 linear\ncam 17 3.14159274 smooth\ncam 40 -2 7\n");
+    const Timeline t = parse("cam 0 0.1 linear\ncam 17 3.14159274 smooth\ncam 40 -2 3\n");
     ASSERT_TRUE(t.errors.empty());
     char pattern[] = "/tmp/timeline_test_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -95,7 +142,7 @@ TEST(Timeline, DumpCompilesBackToTheSameFile) {
     KeyTrack* track = keytrack_create("cam");
     ASSERT_EQ(keytrack_read(track, file.c_str()), 0);
     const std::string text = dumpTrack(track->name, *track);
-    EXPECT_EQ(text, "cam 0 0.100000001 linear\ncam 17 3.14159274 smooth\ncam 40 -2 7\n");
+    EXPECT_EQ(text, "cam 0 0.100000001 linear\ncam 17 3.14159274 smooth\ncam 40 -2 ramp\n");
 
     const Timeline again = parse(text);
     ASSERT_EQ(again.tracks.at("cam").size(), 3u);
@@ -106,4 +153,124 @@ TEST(Timeline, DumpCompilesBackToTheSameFile) {
     }
     keytrack_destroy(track);
     std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(Timeline, InterpolationsThePlayerCannotPlayAreErrors) {
+    // The player evaluates every other number as 0: a scene's visibility would silently vanish.
+    for (const char* bad : {"4", "7", "-1", "127", "-128", "99999999999999999999"}) {
+        const std::string e = errorOf(std::string("a 0 1 ") + bad);
+        EXPECT_EQ(e.rfind("t.txt:1: interpolation " + std::string(bad) +
+                              " is not one the player can play",
+                          0),
+                  0u)
+            << bad << ": " << e;
+    }
+    const Timeline t = parse("a 0 1 0\na 1 1 1\na 2 1 2\na 3 1 3\n");
+    ASSERT_TRUE(t.errors.empty()) << t.errors[0];
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(t.tracks.at("a")[i].interpolation, i);
+    EXPECT_NE(errorOf("a 0 1 Linear").find("is not step, linear, smooth, ramp or 0..3"),
+              std::string::npos);
+}
+
+TEST(Timeline, OutOfRangePositionsAndValuesNameTheCause) {
+    EXPECT_EQ(errorOf("x 4294967296 0 step"),
+              "t.txt:1: row 4294967296 is out of range (-2147483648..2147483647)");
+    EXPECT_EQ(errorOf("x -2147483649 0 step"),
+              "t.txt:1: row -2147483649 is out of range (-2147483648..2147483647)");
+    EXPECT_NE(errorOf("x 123456789012345678901234567890 0 step").find("is out of range"),
+              std::string::npos);
+    // b67108863 is row 2147483616 at 8 rows a beat, the bar after it is past the last row.
+    EXPECT_TRUE(errorOf("x b67108863 0 step").empty());
+    EXPECT_EQ(errorOf("x b67108864 0 step"),
+              "t.txt:1: bar b67108864 is out of range (row 2147483648 is not in "
+              "-2147483648..2147483647)");
+    EXPECT_NE(errorOf("x b" + std::string(400, '9') + " 0 step").find("is out of range (row inf"),
+              std::string::npos);
+    EXPECT_NE(errorOf("x 1e20s 0 step").find("t.txt:1: time 1e20s is out of range"),
+              std::string::npos);
+    EXPECT_NE(errorOf("x -1e400ms 0 step").find("time -1e400ms is out of range (row -inf"),
+              std::string::npos);
+    EXPECT_NE(errorOf("x 99999999:00 0 step").find("time 99999999:00 is out of range"),
+              std::string::npos);
+    EXPECT_EQ(errorOf("x 0 1e39 step"),
+              "t.txt:1: value 1e39 is out of range (a float holds -3.40282347e38..3.40282347e38)");
+    EXPECT_NE(errorOf("x 0 -1e999 step").find("value -1e999 is out of range"), std::string::npos);
+    EXPECT_NE(errorOf("x 0 nan step").find("value \"nan\" is not a number"), std::string::npos);
+    EXPECT_TRUE(errorOf("x 0 1e-400 step").empty()); // an underflow is the 0 it is next to
+    // Dump writes FLT_MAX as 3.40282347e+38, a little above it: that must read back.
+    const Timeline t = parse("x 0 3.40282347e+38 step\nx 1 -3.40282347e38 step\n");
+    ASSERT_TRUE(t.errors.empty()) << t.errors[0];
+    EXPECT_EQ(t.tracks.at("x")[0].value, FLT_MAX);
+    EXPECT_EQ(t.tracks.at("x")[1].value, -FLT_MAX);
+    EXPECT_NE(errorOf("x 0 3.4028236e38 step").find("is out of range"), std::string::npos);
+}
+
+TEST(Timeline, EchoedTextIsCutAndNamesFitTheFileSystem) {
+    const std::string huge(10 << 20, 'n');
+    for (const std::string& line :
+         {huge + " 0 1 step", "x " + huge + " 1 step", "x 0 " + huge + " step", "x 0 1 " + huge,
+          "x b" + huge + ":9 1 step"}) {
+        const Timeline t = parse(line + "\n");
+        ASSERT_EQ(t.errors.size(), 1u);
+        EXPECT_LT(t.errors[0].size(), 250u);
+        EXPECT_NE(t.errors[0].find(std::string(60, 'n') + "..."), std::string::npos) << t.errors[0];
+    }
+    // A control character would reach the terminal; a NUL would cut the message short.
+    EXPECT_EQ(errorOf(std::string("x 0 1 st\x1b[2J\0p", 14)),
+              "t.txt:1: interpolation \"st\\x1b[2J\\x00p\" is not step, linear, smooth, ramp or "
+              "0..3");
+    // The player reads "data/sync/_<name>.track": 255 bytes are the most a file name holds.
+    EXPECT_TRUE(errorOf(std::string(kMaxTrackName, 'a') + " 0 1 step").empty());
+    EXPECT_NE(errorOf(std::string(kMaxTrackName + 1, 'a') + " 0 1 step")
+                  .find("is 249 characters long; the player's file \"_<name>.track\" allows 248"),
+              std::string::npos);
+    for (const char* bad : {"a/b", "a\\b", ".", "..", "caf\xc3\xa9"})
+        EXPECT_FALSE(errorOf(std::string(bad) + " 0 1 step").empty()) << bad;
+}
+
+TEST(Timeline, NumbersAreWholeWords) {
+    // strtod stops at a NUL: the rest of the word must not be dropped silently.
+    for (const std::string& line :
+         {std::string("x 0 1\0junk step", 15), std::string("x 1\0 1 step", 11),
+          std::string("x 1s\0 1 step", 12), std::string("tempo 145\0x 8", 13)})
+        EXPECT_EQ(parse(line + "\n").errors.size(), 1u) << line;
+}
+
+TEST(Timeline, ByteOrderMarkIsNotPartOfTheFirstWord) {
+    const Timeline t = parse("\xEF\xBB\xBFtempo 120 4\na 1s 0 step\n");
+    ASSERT_TRUE(t.errors.empty()) << t.errors[0];
+    EXPECT_EQ(t.tracks.at("a")[0].row, 8);
+    // Only at the start of the text.
+    EXPECT_EQ(parse("a 0 1 step\n\xEF\xBB\xBF"
+                    "b 0 1 step\n")
+                  .errors.size(),
+              1u);
+}
+
+TEST(Timeline, WriteIsAllOrNothing) {
+    const Timeline t = parse("a 0 1 step\nb 0 1 step\nc 0 1 step\n");
+    ASSERT_TRUE(t.errors.empty());
+    Folders f;
+    writeFile(f.out + "/_a.track", "old a");
+    // "b" cannot be written: a folder is in the way. "a" is moved into place before "b" fails.
+    ASSERT_EQ(mkdir((f.out + "/_b.track").c_str(), 0755), 0);
+    writeFile(f.out + "/_b.track/keep", "");
+    std::string error;
+    EXPECT_FALSE(writeTracks(t, f.out, error));
+    EXPECT_NE(error.find(f.out + "/_b.track"), std::string::npos) << error;
+    EXPECT_EQ(contentOf(f.out + "/_a.track"), "old a");
+    EXPECT_EQ(entriesOf(f.out), (std::set<std::string>{"_a.track", "_b.track"}));
+    EXPECT_EQ(entriesOf(f.parent), std::set<std::string>{"out"}); // no temporary folder left
+
+    // With the way clear, everything is written and replaced, and nothing is left beside.
+    std::system(("rm -rf '" + f.out + "/_b.track'").c_str());
+    ASSERT_TRUE(writeTracks(t, f.out, error)) << error;
+    EXPECT_EQ(entriesOf(f.out), (std::set<std::string>{"_a.track", "_b.track", "_c.track"}));
+    EXPECT_EQ(contentOf(f.out + "/_a.track").size(), 4u + TRACK_KEY_FILE_SIZE);
+    EXPECT_EQ(entriesOf(f.parent), std::set<std::string>{"out"});
+
+    // A missing OUTDIR is an error before anything is made.
+    EXPECT_FALSE(writeTracks(t, f.parent + "/missing", error));
+    EXPECT_NE(error.find(f.parent + "/missing"), std::string::npos) << error;
+    EXPECT_EQ(entriesOf(f.parent), std::set<std::string>{"out"});
 }

@@ -2,10 +2,9 @@
 #include "timeline.h"
 #include "track.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 static const char* const kUsage =
     "usage: synctool compile TIMELINE.txt OUTDIR   one OUTDIR/_<track>.track per track\n"
@@ -14,22 +13,43 @@ static const char* const kUsage =
     "Timeline text, one statement per line, '#' starts a comment:\n"
     "  tempo BPM ROWS_PER_BEAT                 grid for the times below (default 145 8)\n"
     "  TRACK POSITION VALUE INTERPOLATION      one key\n"
-    "POSITION is a row (64) or a time rounded to the nearest row: 12.5s, 1500ms, 1:02.5.\n"
-    "INTERPOLATION is step, linear, smooth or ramp (or a number -128..127, kept as is).\n"
-    "TRACK holds letters, digits, _ - and . only. Keys may come in any order; two keys on\n"
-    "one row of a track are an error. With any error nothing is written (exit code 1).\n";
+    "POSITION is a row (64), a time rounded to the nearest row (12.5s, 1500ms, 1:02.5)\n"
+    "or a bar and beat from 0, four beats a bar (b16, b16:2.5).\n"
+    "INTERPOLATION is step, linear, smooth or ramp (or 0..3).\n"
+    "TRACK holds letters, digits, _ - and . only (at most 248). Keys may come in any order;\n"
+    "two keys on one row of a track are an error. With any error nothing is written (exit\n"
+    "code 1). dump exits with 1 when a key cannot be written as a timeline line.\n";
+
+// Enough to find the pattern; a broken file of a million lines still ends in one screen.
+const size_t kShownErrors = 100;
+
+// The whole file; false when it cannot be opened or read (a directory opens but not reads).
+static bool readText(const char* path, std::string& text) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    const bool good = !std::ferror(f);
+    const int readError = errno;
+    std::fclose(f);
+    errno = readError;
+    return good;
+}
 
 static int compile(const char* input, const char* outDir) {
-    std::ifstream in(input, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "synctool: cannot read %s\n", input);
+    std::string text;
+    if (!readText(input, text)) {
+        std::fprintf(stderr, "synctool: cannot read %s: %s\n", input, std::strerror(errno));
         return 1;
     }
-    std::stringstream text;
-    text << in.rdbuf();
     Timeline timeline;
-    if (!parseTimeline(text.str(), input, timeline)) {
-        for (const std::string& e : timeline.errors) std::fprintf(stderr, "%s\n", e.c_str());
+    if (!parseTimeline(text, input, timeline)) {
+        const size_t count = timeline.errors.size();
+        for (size_t i = 0; i < count && i < kShownErrors; ++i)
+            std::fprintf(stderr, "%s\n", timeline.errors[i].c_str());
+        if (count > kShownErrors)
+            std::fprintf(stderr, "%s: %zu more errors\n", input, count - kShownErrors);
         return 1;
     }
     std::string error;
@@ -41,16 +61,33 @@ static int compile(const char* input, const char* outDir) {
     return 0;
 }
 
+// Prints what the player reads (keys sorted, one per row). Keys the timeline cannot hold are
+// printed too, each with a message, and make the exit code 1: the text would not compile.
 static int dump(const char* path) {
-    KeyTrack* track = keytrack_create(trackNameOfFile(path).c_str());
+    const std::string name = trackNameOfFile(path);
+    const std::string problem = trackNameProblem(name);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "synctool: %s: %s (the name comes from the file name)\n", path,
+                     problem.c_str());
+        return 1;
+    }
+    KeyTrack* track = keytrack_create(name.c_str());
     if (!track || keytrack_read(track, path) != 0) {
         std::fprintf(stderr, "synctool: cannot read %s\n", path);
         keytrack_destroy(track);
         return 1;
     }
     std::printf("%s", dumpTrack(track->name, *track).c_str());
+    int result = 0;
+    for (int32_t i = 0; i < track->key_count; ++i) {
+        const std::string why = keyProblem(track->keys[i]);
+        if (why.empty()) continue;
+        std::fprintf(stderr, "synctool: %s: key at row %d: %s\n", path, track->keys[i].row,
+                     why.c_str());
+        result = 1;
+    }
     keytrack_destroy(track);
-    return 0;
+    return result;
 }
 
 int main(int argc, char** argv) {

@@ -2,12 +2,16 @@
 #include "timeline.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,10 +19,10 @@ namespace {
 
 struct ParseState {
     const std::string& file;
-    int line = 0;
+    long line = 0;
     double bpm = 145.0;
     double rowsPerBeat = 8.0;
-    std::map<std::string, std::map<int32_t, int>> keyLines; // track -> row -> line of its key
+    std::map<std::string, std::map<int32_t, long>> keyLines; // track -> row -> line of its key
     Timeline& out;
 
     void error(const std::string& message) {
@@ -27,118 +31,173 @@ struct ParseState {
 };
 
 const char* const kInterpolationNames[] = {"step", "linear", "smooth", "ramp"};
+const size_t kShownChars = 64;
+const char* const kRowRange = "-2147483648..2147483647";
+// The magnitude from which a double rounds to an infinite float: FLT_MAX plus half a step.
+const double kFloatRoundsToInf = 0x1.ffffffp+127;
 
 // ---- words ----------------------------------------------------------------------------------
 
-bool parseDouble(const std::string& word, double& value) {
-    if (word.empty()) return false;
+enum class Number { Bad, OutOfRange, Good };
+
+// The whole word as a number; an overflow (or "inf") is out of range, an underflow is the
+// number next to 0 that was meant.
+Number readNumber(const std::string& word, double& value) {
+    if (word.empty()) return Number::Bad;
     char* end = nullptr;
-    errno = 0;
     value = std::strtod(word.c_str(), &end);
-    return *end == '\0' && errno == 0 && std::isfinite(value);
+    // The end must be the word's end: an embedded NUL would otherwise cut the word short.
+    if (end != word.c_str() + word.size() || std::isnan(value)) return Number::Bad;
+    return std::isinf(value) ? Number::OutOfRange : Number::Good;
 }
 
-bool parseInt(const std::string& word, long lo, long hi, long& value) {
-    if (word.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(word.c_str(), &end, 10);
-    return *end == '\0' && errno == 0 && value >= lo && value <= hi;
-}
-
-bool validTrackName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.')
-            return false;
+bool isDigits(const std::string& word, size_t from = 0) {
+    if (from >= word.size()) return false;
+    for (size_t i = from; i < word.size(); ++i)
+        if (word[i] < '0' || word[i] > '9') return false;
     return true;
 }
 
-// Seconds of "12.5s", "1500ms" or "1:02.5"; false for anything else.
-bool parseTime(const std::string& word, double& seconds) {
+// An optional sign and digits: a number meant as an integer, whatever its size.
+bool isIntegerWord(const std::string& word) {
+    return isDigits(word, !word.empty() && (word[0] == '-' || word[0] == '+') ? 1 : 0);
+}
+
+std::string quoted(const std::string& word) {
+    return "\"" + shownText(word) + "\"";
+}
+
+// A row for a message: whole below 1e15, else short ("3.2e+22", "inf").
+std::string formatRow(double row) {
+    char text[32];
+    std::snprintf(text, sizeof text, std::fabs(row) < 1e15 ? "%.0f" : "%.6g", row);
+    return text;
+}
+
+// Seconds of "12.5s", "1500ms" or "1:02.5". Bad for anything else, and for seconds of a
+// minute form outside 0 to under 60.
+Number parseTime(const std::string& word, double& seconds) {
     const size_t colon = word.find(':');
     if (colon != std::string::npos) {
-        long minutes = 0;
-        double rest = 0;
-        if (!parseInt(word.substr(0, colon), 0, 100000, minutes)) return false;
-        if (!parseDouble(word.substr(colon + 1), rest) || rest < 0 || rest >= 60) return false;
+        double minutes = 0, rest = 0;
+        const std::string head = word.substr(0, colon);
+        if (!isDigits(head) || readNumber(word.substr(colon + 1), rest) != Number::Good ||
+            rest < 0 || rest >= 60)
+            return Number::Bad;
+        if (readNumber(head, minutes) != Number::Good) return Number::OutOfRange;
         seconds = minutes * 60.0 + rest;
-        return true;
+        return std::isinf(seconds) ? Number::OutOfRange : Number::Good;
     }
     if (word.size() > 2 && word.compare(word.size() - 2, 2, "ms") == 0) {
-        if (!parseDouble(word.substr(0, word.size() - 2), seconds)) return false;
+        const Number n = readNumber(word.substr(0, word.size() - 2), seconds);
         seconds /= 1000.0;
-        return true;
+        return n;
     }
     if (word.size() > 1 && word.back() == 's')
-        return parseDouble(word.substr(0, word.size() - 1), seconds);
-    return false;
+        return readNumber(word.substr(0, word.size() - 1), seconds);
+    return Number::Bad;
 }
 
-// Bars and beats of "b16" or "b16:2.5" (bar 16, two and a half beats in; both counted from 0,
-// four beats a bar) as beats; false for anything else.
-bool parseBar(const std::string& word, double& beats) {
-    if (word.size() < 2 || word[0] != 'b') return false;
+// Beats of "b16" or "b16:2.5" (bar 16, two and a half beats in; both counted from 0, four
+// beats a bar). Bad for anything else.
+Number parseBar(const std::string& word, double& beats) {
     const size_t colon = word.find(':');
-    long bar = 0;
-    if (!parseInt(word.substr(1, colon == std::string::npos ? std::string::npos : colon - 1), 0,
-                  10000000, bar))
-        return false;
-    double beat = 0;
+    const std::string barText = word.substr(1, colon == std::string::npos ? colon : colon - 1);
+    double bar = 0, beat = 0;
+    if (!isDigits(barText)) return Number::Bad;
     if (colon != std::string::npos &&
-        (!parseDouble(word.substr(colon + 1), beat) || beat < 0 || beat >= 4))
-        return false;
+        (readNumber(word.substr(colon + 1), beat) != Number::Good || beat < 0 || beat >= 4))
+        return Number::Bad;
+    if (readNumber(barText, bar) != Number::Good) return Number::OutOfRange; // 309 digits on
     beats = bar * 4.0 + beat;
-    return true;
+    return Number::Good;
 }
 
-bool parsePosition(ParseState& st, const std::string& word, int32_t& row) {
-    long r = 0;
-    if (parseInt(word, INT32_MIN, INT32_MAX, r)) {
-        row = int32_t(r);
-        return true;
-    }
-    if (!word.empty() && word[0] == 'b') {
-        double beats = 0;
-        if (!parseBar(word, beats)) {
-            st.error("bar position \"" + word + "\" is not b<bar> or b<bar>:<beat 0 to under 4>");
-            return false;
-        }
-        const double rows = std::round(beats * st.rowsPerBeat);
-        if (!(rows <= INT32_MAX)) {
-            st.error("bar \"" + word + "\" is beyond the last row");
-            return false;
-        }
-        row = int32_t(rows);
-        return true;
-    }
-    double seconds = 0;
-    if (!parseTime(word, seconds)) {
-        st.error("position \"" + word +
-                 "\" is neither a row, a time (12.5s, 1500ms, 1:02.5) nor a bar (b16, b16:2)");
-        return false;
-    }
-    const double rows = std::round(seconds * st.bpm / 60.0 * st.rowsPerBeat);
-    if (!(rows >= INT32_MIN && rows <= INT32_MAX)) {
-        st.error("time \"" + word + "\" is beyond the last row");
+// The row `rows` (already rounded) when it fits a key; otherwise an error naming `what`.
+bool rowInRange(ParseState& st, const std::string& what, double rows, int32_t& row) {
+    if (!(rows >= double(INT32_MIN) && rows <= double(INT32_MAX))) {
+        st.error(what + " is out of range (row " + formatRow(rows) + " is not in " + kRowRange +
+                 ")");
         return false;
     }
     row = int32_t(rows);
     return true;
 }
 
+bool parsePosition(ParseState& st, const std::string& word, int32_t& row) {
+    if (isIntegerWord(word)) {
+        errno = 0;
+        const long long r = std::strtoll(word.c_str(), nullptr, 10);
+        if (errno == ERANGE || r < INT32_MIN || r > INT32_MAX) {
+            st.error("row " + shownText(word) + " is out of range (" + kRowRange + ")");
+            return false;
+        }
+        row = int32_t(r);
+        return true;
+    }
+    if (word[0] == 'b') {
+        double beats = 0;
+        const Number n = parseBar(word, beats);
+        if (n == Number::Bad) {
+            st.error("bar position " + quoted(word) +
+                     " is not b<bar> or b<bar>:<beat 0 to under 4>");
+            return false;
+        }
+        const double rows = n == Number::Good ? std::round(beats * st.rowsPerBeat) : HUGE_VAL;
+        return rowInRange(st, "bar " + shownText(word), rows, row);
+    }
+    double seconds = 0;
+    const Number n = parseTime(word, seconds);
+    if (n == Number::Bad) {
+        st.error("position " + quoted(word) +
+                 " is neither a row, a time (12.5s, 1500ms, 1:02.5) nor a bar (b16, b16:2)");
+        return false;
+    }
+    const double rows = n == Number::Good ? std::round(seconds * st.bpm / 60.0 * st.rowsPerBeat)
+                                          : (word[0] == '-' ? -HUGE_VAL : HUGE_VAL);
+    return rowInRange(st, "time " + shownText(word), rows, row);
+}
+
+bool parseValue(ParseState& st, const std::string& word, float& value) {
+    double v = 0;
+    const Number n = readNumber(word, v);
+    if (n == Number::Bad) {
+        st.error("value " + quoted(word) + " is not a number");
+        return false;
+    }
+    // Up to half a step past FLT_MAX still rounds to it: "3.40282347e38", as dump writes
+    // FLT_MAX, is just above it.
+    if (n == Number::OutOfRange || std::fabs(v) >= kFloatRoundsToInf) {
+        st.error("value " + shownText(word) + " is out of range (a float holds -3.40282347e38.." +
+                 "3.40282347e38)");
+        return false;
+    }
+    value =
+        std::fabs(v) > double(FLT_MAX) ? std::copysign(FLT_MAX, float(v > 0 ? 1 : -1)) : float(v);
+    return true;
+}
+
+// Only what the player evaluates: any other number makes the segment read 0 (a scene whose
+// visibility reads 0 is not drawn), so it is an error rather than a silent hole.
 bool parseInterpolation(ParseState& st, const std::string& word, int32_t& interpolation) {
     for (int i = 0; i < 4; ++i)
         if (word == kInterpolationNames[i]) {
             interpolation = i;
             return true;
         }
-    long n = 0;
-    if (parseInt(word, -128, 127, n)) {
-        interpolation = int32_t(n);
-        return true;
+    if (isIntegerWord(word)) {
+        errno = 0;
+        const long long n = std::strtoll(word.c_str(), nullptr, 10);
+        if (errno != ERANGE && n >= 0 && n <= 3) {
+            interpolation = int32_t(n);
+            return true;
+        }
+        st.error("interpolation " + shownText(word) +
+                 " is not one the player can play (0..3: step, linear, smooth, ramp); its "
+                 "segment would read 0");
+        return false;
     }
-    st.error("interpolation \"" + word + "\" is not step, linear, smooth, ramp or -128..127");
+    st.error("interpolation " + quoted(word) + " is not step, linear, smooth, ramp or 0..3");
     return false;
 }
 
@@ -146,8 +205,8 @@ bool parseInterpolation(ParseState& st, const std::string& word, int32_t& interp
 
 void parseTempo(ParseState& st, const std::vector<std::string>& words) {
     double bpm = 0, rows = 0;
-    if (words.size() != 3 || !parseDouble(words[1], bpm) || !parseDouble(words[2], rows) ||
-        bpm <= 0 || rows <= 0) {
+    if (words.size() != 3 || readNumber(words[1], bpm) != Number::Good ||
+        readNumber(words[2], rows) != Number::Good || bpm <= 0 || rows <= 0) {
         st.error("tempo needs two positive numbers: beats per minute and rows per beat");
         return;
     }
@@ -161,19 +220,15 @@ void parseKey(ParseState& st, const std::vector<std::string>& words) {
         return;
     }
     const std::string& name = words[0];
-    if (!validTrackName(name)) {
-        st.error("track name \"" + name + "\" may only hold letters, digits, _ - and .");
+    const std::string problem = trackNameProblem(name);
+    if (!problem.empty()) {
+        st.error(problem);
         return;
     }
     TrackKey key{};
-    double value = 0;
-    if (!parsePosition(st, words[1], key.row)) return;
-    if (!parseDouble(words[2], value) || std::fabs(value) > 3.4028234663852886e38) {
-        st.error("value \"" + words[2] + "\" is not a finite number");
+    if (!parsePosition(st, words[1], key.row) || !parseValue(st, words[2], key.value) ||
+        !parseInterpolation(st, words[3], key.interpolation))
         return;
-    }
-    key.value = float(value);
-    if (!parseInterpolation(st, words[3], key.interpolation)) return;
 
     auto& lines = st.keyLines[name];
     const auto [it, fresh] = lines.emplace(key.row, st.line);
@@ -185,21 +240,139 @@ void parseKey(ParseState& st, const std::vector<std::string>& words) {
     st.out.tracks[name].push_back(key);
 }
 
-std::vector<std::string> wordsOf(const std::string& line) {
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// The words of [begin, end) up to a '#'.
+std::vector<std::string> wordsOf(const char* begin, const char* end) {
     std::vector<std::string> words;
-    std::istringstream in(line.substr(0, line.find('#')));
-    for (std::string w; in >> w;) words.push_back(w);
+    const char* p = begin;
+    for (;;) {
+        while (p < end && isSpace(*p)) ++p;
+        if (p == end || *p == '#') break;
+        const char* start = p;
+        while (p < end && !isSpace(*p) && *p != '#') ++p;
+        words.emplace_back(start, p);
+    }
     return words;
 }
 
+// ---- writing --------------------------------------------------------------------------------
+
+std::string systemError(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::FILE* in = std::fopen(from.c_str(), "rb");
+    if (!in) return false;
+    std::FILE* out = std::fopen(to.c_str(), "wb");
+    bool good = out != nullptr;
+    char buffer[65536];
+    while (good) {
+        const size_t n = std::fread(buffer, 1, sizeof buffer, in);
+        if (n > 0 && std::fwrite(buffer, 1, n, out) != n) good = false;
+        if (n < sizeof buffer) {
+            good = good && !std::ferror(in);
+            break;
+        }
+    }
+    std::fclose(in);
+    if (out) good = std::fclose(out) == 0 && good;
+    return good;
+}
+
+// Where a compile puts its tracks before they move into `dir`: a fresh folder beside it, or,
+// when that cannot be made or lies on another file system (`dir` is a mount point), inside it.
+// Renames only stay atomic within one file system.
+bool makeStagingDir(const std::string& dir, std::string& staging, std::string& error) {
+    struct stat target;
+    if (stat(dir.c_str(), &target) != 0) {
+        error = systemError("cannot use " + dir);
+        return false;
+    }
+    if (!S_ISDIR(target.st_mode)) {
+        error = dir + " is not a directory";
+        return false;
+    }
+    for (const char* place : {"/../.synctool-XXXXXX", "/.synctool-XXXXXX"}) {
+        std::string path = dir + place;
+        if (!mkdtemp(&path[0])) continue;
+        struct stat made;
+        if (stat(path.c_str(), &made) == 0 && made.st_dev == target.st_dev) {
+            staging = path;
+            return true;
+        }
+        rmdir(path.c_str());
+    }
+    error = systemError("cannot make a temporary folder beside or in " + dir);
+    return false;
+}
+
+struct StagedTrack {
+    std::string staged; // the new file in the staging folder
+    std::string target; // where it goes
+    std::string backup; // a link to (or copy of) the file it replaces, in the staging folder
+    bool hasBackup = false;
+    bool moved = false;
+};
+
 } // namespace
+
+// ---- public functions -----------------------------------------------------------------------
+
+std::string shownText(const std::string& text) {
+    std::string shown;
+    const size_t n = std::min(text.size(), kShownChars);
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            shown += char(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            shown += hex;
+        }
+    }
+    if (text.size() > n) shown += "...";
+    return shown;
+}
+
+std::string trackNameProblem(const std::string& name) {
+    for (char c : name)
+        if (!(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z') && !(c >= '0' && c <= '9') &&
+            c != '_' && c != '-' && c != '.')
+            return "track name " + quoted(name) + " may only hold letters, digits, _ - and .";
+    if (name.empty() || name == "." || name == "..")
+        return "track name " + quoted(name) + " is not a file name";
+    if (name.size() > kMaxTrackName)
+        return "track name " + quoted(name) + " is " + std::to_string(name.size()) +
+               " characters long; the player's file \"_<name>.track\" allows " +
+               std::to_string(kMaxTrackName);
+    return {};
+}
+
+std::string keyProblem(const TrackKey& key) {
+    if (key.interpolation < 0 || key.interpolation > 3)
+        return "interpolation " + std::to_string(key.interpolation) +
+               " is not one the player can play (0..3)";
+    if (!std::isfinite(key.value)) return "value is not a finite number";
+    return {};
+}
 
 bool parseTimeline(const std::string& text, const std::string& fileName, Timeline& out) {
     ParseState st{fileName, 0, 145.0, 8.0, {}, out};
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    // Some editors start UTF-8 text with a byte order mark; it would join the first word.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) p += 3;
+    while (p < end) {
+        const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        if (!lineEnd) lineEnd = end;
         ++st.line;
-        const std::vector<std::string> words = wordsOf(line);
+        const std::vector<std::string> words = wordsOf(p, lineEnd);
+        p = lineEnd == end ? end : lineEnd + 1;
         if (words.empty()) continue;
         if (words[0] == "tempo")
             parseTempo(st, words);
@@ -212,15 +385,70 @@ bool parseTimeline(const std::string& text, const std::string& fileName, Timelin
     return out.errors.empty();
 }
 
+// All tracks are written into a staging folder first; only when every one is written do they
+// move into `dir`, each replacing its old file by a rename. A file being replaced is first
+// linked (or copied) into the staging folder, so a failed move puts every file back as it was.
 bool writeTracks(const Timeline& timeline, const std::string& dir, std::string& error) {
+    std::string staging;
+    if (!makeStagingDir(dir, staging, error)) return false;
+
+    std::vector<StagedTrack> tracks;
+    bool good = true;
     for (const auto& [name, keys] : timeline.tracks) {
-        const std::string path = dir + "/_" + name + ".track";
-        if (keytrack_write(path.c_str(), keys.data(), int32_t(keys.size())) != 0) {
-            error = "cannot write " + path;
-            return false;
+        StagedTrack t;
+        t.staged = staging + "/_" + name + ".track";
+        t.target = dir + "/_" + name + ".track";
+        t.backup = staging + "/old_" + name + ".track";
+        if (keys.size() > size_t(INT32_MAX)) { // the file's key count is 32 bits
+            error = "track " + name + " has more keys than a track file holds";
+            good = false;
+            break;
+        }
+        if (keytrack_write(t.staged.c_str(), keys.data(), int32_t(keys.size())) != 0) {
+            error = systemError("cannot write " + t.staged);
+            unlink(t.staged.c_str());
+            good = false;
+            break;
+        }
+        tracks.push_back(t);
+    }
+    // Only files (and links) are kept: anything else in the way makes its move fail below.
+    for (StagedTrack& t : tracks) {
+        struct stat old;
+        if (!good || lstat(t.target.c_str(), &old) != 0) continue;
+        if (!S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) continue;
+        t.hasBackup = link(t.target.c_str(), t.backup.c_str()) == 0 ||
+                      (S_ISREG(old.st_mode) && copyFile(t.target, t.backup));
+        if (!t.hasBackup) {
+            error = systemError("cannot keep a copy of " + t.target);
+            good = false;
         }
     }
-    return true;
+    for (StagedTrack& t : tracks) {
+        if (!good) break;
+        t.moved = rename(t.staged.c_str(), t.target.c_str()) == 0;
+        if (!t.moved) {
+            error = systemError("cannot move " + t.staged + " to " + t.target);
+            good = false;
+        }
+    }
+    bool restored = true;
+    for (StagedTrack& t : tracks) {
+        if (!good && t.moved) {
+            const bool back = t.hasBackup ? rename(t.backup.c_str(), t.target.c_str()) == 0
+                                          : unlink(t.target.c_str()) == 0;
+            if (back) t.hasBackup = false;
+            restored = restored && back;
+        }
+        if (!t.moved) unlink(t.staged.c_str());
+        if (t.hasBackup && (good || !t.moved)) unlink(t.backup.c_str());
+    }
+    if (!restored) {
+        error += "; some old tracks could not be put back and are kept in " + staging;
+        return false;
+    }
+    rmdir(staging.c_str());
+    return good;
 }
 
 std::string dumpTrack(const std::string& name, const KeyTrack& track) {
