@@ -8,10 +8,12 @@
 //   logo_kelpmoor.png  512 x 128: "KELPMOOR" over a wave.
 //   pruxa_logo.jpg     512 x 256: "PRUXA" inside a ring.
 // Logos sit on black: the scene adds them to the frame, so black is transparent. Letters are
-// a 5 x 7 block font rendered as a distance field (rounded, anti-aliased, with a glow).
+// the asset kit's 5 x 7 block font rendered as a distance field (rounded, anti-aliased,
+// with a glow).
 // Fixed seeds: every run writes the same pixels.
 //
 // Usage: make_distfield_textures <directory>
+#include "block_font.h"
 #include "picture.h"
 
 #include <algorithm>
@@ -113,78 +115,6 @@ bool writeStripes(const std::string& path) {
     return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_textures");
 }
 
-// ---- block font -----------------------------------------------------------------------------
-
-struct Glyph {
-    char c;
-    const char* rows[7];
-};
-
-const Glyph kGlyphs[] = {
-    {'A', {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
-    {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
-    {'K', {"#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#"}},
-    {'L', {"#....", "#....", "#....", "#....", "#....", "#....", "#####"}},
-    {'M', {"#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"}},
-    {'N', {"#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#"}},
-    {'O', {".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
-    {'P', {"####.", "#...#", "#...#", "####.", "#....", "#....", "#...."}},
-    {'R', {"####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"}},
-    {'T', {"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."}},
-    {'U', {"#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
-    {'V', {"#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."}},
-    {'X', {"#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#"}},
-};
-
-const Glyph* findGlyph(char c) {
-    for (const Glyph& g : kGlyphs)
-        if (g.c == c) return &g;
-    return nullptr;
-}
-
-float boxDistance(float px, float py, float cx, float cy, float half) {
-    const float qx = std::fabs(px - cx) - half, qy = std::fabs(py - cy) - half;
-    const float ox = std::max(qx, 0.0f), oy = std::max(qy, 0.0f);
-    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0f);
-}
-
-// Signed distance, in pixels, to `text` set centred at (cx, cy) with cells of `cell` pixels.
-// Neighbouring cells touch, so strokes are solid; the rounding softens the outer corners.
-class TextField {
-  public:
-    TextField(const std::string& text, float cx, float cy, float cell) {
-        const float advance = 6.0f * cell;
-        const float left = cx - (advance * text.size() - cell) * 0.5f;
-        const float top = cy - 3.5f * cell;
-        for (size_t i = 0; i < text.size(); ++i) {
-            const Glyph* g = findGlyph(text[i]);
-            if (!g) continue;
-            for (int row = 0; row < 7; ++row)
-                for (int col = 0; col < 5; ++col)
-                    if (g->rows[row][col] == '#')
-                        cells_.push_back(
-                            {left + i * advance + (col + 0.5f) * cell, top + (row + 0.5f) * cell});
-        }
-        half_ = cell * 0.5f;
-        round_ = cell * 0.3f;
-    }
-    float distance(float x, float y) const {
-        float d = 1e9f;
-        for (const Cell& c : cells_) {
-            if (std::fabs(x - c.x) > d + half_ || std::fabs(y - c.y) > d + half_) continue;
-            d = std::min(d, boxDistance(x, y, c.x, c.y, half_ - round_) - round_);
-        }
-        return d;
-    }
-
-  private:
-    struct Cell {
-        float x, y;
-    };
-    std::vector<Cell> cells_;
-    float half_ = 0.0f, round_ = 0.0f;
-};
-
 // Fill from `top` to `bottom` colour over the letters' height, a glow of `halo` around them.
 Rgb shade(float d, float v, Rgb top, Rgb bottom, Rgb halo, float glowWidth) {
     const float fill = clamp01(0.5f - d);
@@ -194,7 +124,7 @@ Rgb shade(float d, float v, Rgb top, Rgb bottom, Rgb halo, float glowWidth) {
 
 bool writeTolvane(const std::string& path) {
     Picture pic(512, 256, Picture::kTopFirst); // row 0 at the top
-    const TextField text("TOLVANE", 256.0f, 112.0f, 11.0f);
+    const BlockTextField text("TOLVANE", 256.0f, 112.0f, 11.0f);
     for (int y = 0; y < pic.height(); ++y)
         for (int x = 0; x < pic.width(); ++x) {
             float d = text.distance(x + 0.5f, y + 0.5f);
@@ -210,7 +140,7 @@ bool writeTolvane(const std::string& path) {
 
 bool writeKelpmoor(const std::string& path) {
     Picture pic(512, 128, Picture::kTopFirst); // row 0 at the top
-    const TextField text("KELPMOOR", 256.0f, 54.0f, 8.0f);
+    const BlockTextField text("KELPMOOR", 256.0f, 54.0f, 8.0f);
     for (int y = 0; y < pic.height(); ++y)
         for (int x = 0; x < pic.width(); ++x) {
             float d = text.distance(x + 0.5f, y + 0.5f);
@@ -226,7 +156,7 @@ bool writeKelpmoor(const std::string& path) {
 
 bool writePruxa(const std::string& path) {
     Picture pic(512, 256, Picture::kTopFirst); // row 0 at the top
-    const TextField text("PRUXA", 256.0f, 128.0f, 12.0f);
+    const BlockTextField text("PRUXA", 256.0f, 128.0f, 12.0f);
     for (int y = 0; y < pic.height(); ++y)
         for (int x = 0; x < pic.width(); ++x) {
             float d = text.distance(x + 0.5f, y + 0.5f);
