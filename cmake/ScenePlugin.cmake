@@ -4,7 +4,10 @@
 # render*.so), with the scene base, the post-processing library and the matrix utilities
 # compiled in. Everything but CreateScene/DeleteScene is hidden, and the plug-in binds its
 # own symbols first (-Bsymbolic), so each plug-in keeps its own copy of every library's state
-# even where the host carries the same code. Default output: <root>/bin/.
+# even where the host carries the same code. Every symbol must resolve at link time
+# (--no-undefined), in sanitizer builds too (DEMO_SANITIZE links a shared sanitizer runtime for
+# that). Default output: the build's bin/ (DEMO_BIN_DIR: <root>/bin/, or the sanitizer build's
+# own).
 function(add_scene_plugin name)
     cmake_parse_arguments(PLUGIN "" "OUTPUT_DIRECTORY" "SOURCES;LIBS" ${ARGN})
     if(NOT PLUGIN_OUTPUT_DIRECTORY)
