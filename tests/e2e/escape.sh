@@ -6,7 +6,7 @@ start_xvfb 1280x720x24
 start_player SDL_AUDIODRIVER=dummy
 wait_window
 xdotool key shift+m shift+l Escape
-wait_player 30
+wait_player 120
 
 check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
 check "M and L print nothing" bash -c "! grep -qxE 'mute|unmute|limited|unlimited' '$ERR'"

@@ -6,7 +6,7 @@ start_xvfb 1280x720x24
 start_player SDL_AUDIODRIVER=dummy
 wait_window
 xdotool key m m l Home q
-wait_player 30
+wait_player 120
 
 check "exit code 0" [ "$EXIT_CODE" -eq 0 ]
 check "logs written in the start directory" [ -f "$OUT" -a -f "$ERR" ]

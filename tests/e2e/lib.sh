@@ -57,7 +57,9 @@ start_player() {
     APP_PID=$!
 }
 
-# wait_player SECONDS: waits for the player to end; sets EXIT_CODE (124 on timeout).
+# wait_player SECONDS: waits for the player to end; sets EXIT_CODE (124 on timeout). Keys typed
+# during the loading screen wait in SDL's queue until the main loop starts, so SECONDS must cover
+# a start-up on a loaded machine: the limit catches hangs, it does not measure speed.
 wait_player() {
     local deadline=$((SECONDS + $1))
     while kill -0 "$APP_PID" 2>/dev/null; do
@@ -92,7 +94,7 @@ find_window() {
 
 # wait_window: blocks until the player's window exists and its main loop has started.
 wait_window() {
-    timeout 30 xdotool search --sync --onlyvisible --name '^OpenGL$' >/dev/null ||
+    timeout 90 xdotool search --sync --onlyvisible --name '^OpenGL$' >/dev/null ||
         { echo "FAIL: no window appeared"; cat "$ROOT/bin/stderr.txt" 2>/dev/null; exit 1; }
     sleep 0.5
 }

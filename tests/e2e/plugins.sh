@@ -20,7 +20,7 @@ start_player SDL_AUDIODRIVER=dummy
 wait_window
 sleep 1
 xdotool key q
-wait_player 30
+wait_player 120
 
 root=$(cd "$ROOT" && pwd -P)
 cache="$root/bin/dll_cache"

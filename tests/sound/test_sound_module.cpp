@@ -198,11 +198,12 @@ TEST_P(SoundBadFile, ReportedAndTheClockStillRuns) {
 
     // Silent but in real time, so a demo that ends at a fixed time still ends.
     EXPECT_EQ(sound.get_time_ms(), 0);
+    const auto t0 = std::chrono::steady_clock::now();
     sound.start();
     sleepMs(300);
     const int t = sound.get_time_ms();
     EXPECT_GE(t, 290);
-    EXPECT_LE(t, 400);
+    EXPECT_LE(t, msSince(t0) + 2); // never ahead of real time, however late this thread woke
     sound.pause();
     const int paused = sound.get_time_ms();
     sleepMs(100);
@@ -286,12 +287,15 @@ TEST_F(Sound, SeekingPastTheEndLandsOnTheLastByte) {
 
 TEST_F(Sound, TimeGoesOnAfterTheMusicEnds) {
     load(fixture("short.mp3", 0.4));
+    const auto t0 = std::chrono::steady_clock::now();
     sound.start();
     sleepMs(900);
     const int t = sound.get_time_ms();
-    EXPECT_GE(t, 850);
-    EXPECT_LE(t, 1000);
+    EXPECT_GE(t, 400); // past the end of the music
+    EXPECT_LE(t, msSince(t0) + 2);
     EXPECT_FALSE(sound.is_playing());
+    // From here on the clock is real time alone.
+    EXPECT_LE(smallestDriftMs(sound, 3, 300), 60.0);
 }
 
 TEST_F(Sound, VolumeIsTheValueOver255) {
@@ -305,14 +309,21 @@ TEST_F(Sound, VolumeIsTheValueOver255) {
 }
 
 TEST_F(Sound, ShutdownSlidesThenFreesTheLibrary) {
-    load(fixture("a.mp3", 3.0));
-    sound.start();
-    const auto t0 = std::chrono::steady_clock::now();
-    sound.shutdown();
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    EXPECT_GE(ms, 490); // 300 ms tape stop, then a 200 ms fade
-    EXPECT_LT(ms, 800);
+    // 300 ms tape stop, then a 200 ms fade: never shorter, and on one of a few tries (a loaded
+    // machine may hold this thread up once) not much longer.
+    const std::string music = fixture("a.mp3", 3.0);
+    double fastest = 1e9;
+    for (int i = 0; i < 3 && fastest >= 800; ++i) {
+        if (i > 0) sound.init(nullptr);
+        load(music);
+        sound.start();
+        const auto t0 = std::chrono::steady_clock::now();
+        sound.shutdown();
+        const double ms = msSince(t0);
+        EXPECT_GE(ms, 490);
+        fastest = std::min(fastest, ms);
+    }
+    EXPECT_LT(fastest, 800);
     BASS_INFO info;
     EXPECT_FALSE(BASS_GetInfo(&info));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
