@@ -64,6 +64,7 @@ struct Library {
     std::vector<std::unique_ptr<Stream>> streams;
     DWORD updatePeriodMs = 15;
     DWORD updateThreads = 1;
+    QWORD deviceFrames = 0; // taken by the device since BASS_Init
 };
 
 // ---- state ----------------------------------------------------------------------------------
@@ -167,6 +168,7 @@ void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
     std::lock_guard<std::mutex> lock(g_lib.mutex);
     const int64_t t = nowUs();
     for (auto& s : g_lib.streams) mixStream(*s, out, frames, t);
+    g_lib.deviceFrames += QWORD(frames);
     for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
 }
 
@@ -252,6 +254,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void*, const void*) {
         g_lib.format = have;
         g_lib.initFlags = flags;
         g_lib.outputPaused = false;
+        g_lib.deviceFrames = 0;
     }
     static const bool closesAtExit = std::atexit(closeDeviceAtExit) == 0;
     (void)closesAtExit;
@@ -511,4 +514,9 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
             static_cast<int16_t*>(buffer)[i] = v;
     }
     return ok(DWORD(n * (asFloat ? sizeof(float) : sizeof(int16_t))));
+}
+
+QWORD audioDeviceFrames() {
+    std::lock_guard<std::mutex> lock(g_lib.mutex);
+    return g_lib.deviceFrames;
 }

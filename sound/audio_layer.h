@@ -108,3 +108,9 @@ BOOL BASS_ChannelIsSliding(DWORD handle, DWORD attrib);
 // BASS_DATA_FFT_NOWINDOW; returns the bytes written. Otherwise `length` bytes of 16-bit
 // samples (or floats with BASS_DATA_FLOAT) from the play position. (DWORD)-1 on failure.
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+
+// Not part of the library's interface: the frames the output device has taken since BASS_Init,
+// the device's own clock. Stream positions follow what the device plays, so on a machine where
+// the device runs late (a silent test device on a busy machine) this is what they keep step
+// with, not the wall clock.
+QWORD audioDeviceFrames();
