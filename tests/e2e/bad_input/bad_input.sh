@@ -267,7 +267,7 @@ run_player() {
     fi
     export DISPLAY=":$display"
     start "$root/bin" ./demoplayer
-    local player=$PID deadline=$((SECONDS + 60)) window=
+    local player=$PID deadline=$((SECONDS + 120)) window=
     while kill -0 "$player" 2>/dev/null && ((SECONDS < deadline)); do
         window=$(xdotool search --onlyvisible --name '^OpenGL$' 2>/dev/null | head -n 1)
         [[ -n "$window" ]] && break
