@@ -2,7 +2,9 @@
 // the object goes.
 //
 // Each object makes its own directory (mkdtemp), so tests run in parallel, and reruns after a
-// crash, never meet each other's files.
+// crash, never meet each other's files. Only the process that made it removes it: a death
+// test's child that calls exit() runs the destructors of static objects too, and must not take
+// the files of the tests after it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 
 class TempDir {
   public:
@@ -24,7 +27,7 @@ class TempDir {
     }
     ~TempDir() {
         std::error_code ignored; // a test that failed half-way may leave anything there
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+        if (!path_.empty() && getpid() == owner_) std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -35,4 +38,5 @@ class TempDir {
 
   private:
     std::string path_;
+    pid_t owner_ = getpid();
 };
