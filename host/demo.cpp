@@ -148,10 +148,10 @@ void demoInitialise(bool offline) {
 
 void demoFrame(const FrameSettings& frame) {
     if (frame.pumpMessages) g_window.pumpMessages(); // may end the process
-    if (frame.fixedTimeMs >= 0) {
+    if (frame.fixedTime) {
         // The music is positioned too, so scenes reading the spectrum see this moment's.
-        if (g_sound->stream) g_sound->set_time_ms(frame.fixedTimeMs);
-        g_input->setFixedTimeMs(frame.fixedTimeMs);
+        if (g_sound->stream) g_sound->set_time_ms(frame.timeMs);
+        g_input->setFixedTimeMs(frame.timeMs);
     }
     g_sync->update(g_sound);
     g_gfx->frameCounter =

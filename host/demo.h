@@ -31,10 +31,11 @@ void demoMainLoop();
 struct FrameSettings {
     // The window's queued messages first; the key handler may end the process.
     bool pumpMessages = true;
-    // At or above 0: the music is positioned at this time and the scenes' clock held there
-    // until the next frame says otherwise. Below 0: the frame is drawn wherever the playing
-    // music is.
-    int64_t fixedTimeMs = -1;
+    // Set: the music is positioned at `timeMs` and the scenes' clock held there until the
+    // next frame says otherwise (any time, negative ones included). Clear: the frame is drawn
+    // wherever the playing music is.
+    bool fixedTime = false;
+    int64_t timeMs = 0;
     // Feeds the audio output; only a player whose music is heard needs it.
     bool updateSound = true;
     // The CPU waits until the GPU has executed the frame before presenting it.
@@ -53,7 +54,8 @@ inline FrameSettings playerFrame() {
 inline FrameSettings offlineFrame(int64_t ms, uint8_t* rgba) {
     FrameSettings frame;
     frame.pumpMessages = false;
-    frame.fixedTimeMs = ms;
+    frame.fixedTime = true;
+    frame.timeMs = ms;
     frame.updateSound = false;
     frame.waitForGpu = false;
     frame.readBack = rgba;
