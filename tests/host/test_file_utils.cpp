@@ -1,5 +1,6 @@
 // Paths, listing, metadata, copy, delete and whole-file reads against a real temporary tree.
 #include "file_utils.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,12 @@ using Strings = std::vector<std::string>;
 class FileUtils : public testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/file_utils_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        dir = tempDir.path();
         oldCwd = get_current_dir();
         ASSERT_EQ(chdir(dir.c_str()), 0);
         dir = get_current_dir(); // resolved, in case /tmp is a link
     }
-    void TearDown() override {
-        ASSERT_EQ(chdir(oldCwd.c_str()), 0);
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
+    void TearDown() override { ASSERT_EQ(chdir(oldCwd.c_str()), 0); }
     static void write(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }
@@ -37,6 +32,7 @@ class FileUtils : public testing::Test {
         std::ifstream f(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(f), {});
     }
+    TempDir tempDir{"file_utils"};
     std::string dir, oldCwd;
 };
 
