@@ -11,7 +11,6 @@
 #include "window_desc.h"
 
 #include <SDL.h>
-#include <cstdint>
 
 using WindowProc = void (*)(const SDL_Event& event);
 
