@@ -22,6 +22,7 @@ function(add_scene_plugin name)
     endif()
     add_library(${name} MODULE ${PLUGIN_SOURCES})
     target_link_libraries(${name} PRIVATE scene_base ${PLUGIN_LIBS})
+    include_fence_register(${name})
     target_link_options(${name} PRIVATE -Wl,-Bsymbolic -Wl,--exclude-libs,ALL -Wl,--no-undefined)
     set_target_properties(${name} PROPERTIES
         PREFIX ""

@@ -75,7 +75,7 @@ void makeGraphicsContext() {
 // Without a usable music file the clock runs silently (sound_module.h).
 void loadMusic() {
     g_sound = new cSoundModule_bass();
-    g_sound->init(&g_window);
+    g_sound->init(g_window.handle());
     g_sound->load(kMusicFile);
 }
 

@@ -36,6 +36,15 @@ class FileUtils : public testing::Test {
     std::string dir, oldCwd;
 };
 
+// The one conversion every reader of data paths (OBJ, images, tracks, these utilities) uses.
+TEST(ToFsPath, EveryBackslashBecomesASlashAndNothingElseChanges) {
+    EXPECT_EQ(to_fs_path("data\\models\\cube.obj"), "data/models/cube.obj");
+    EXPECT_EQ(to_fs_path("data/sync\\_cam.x.track"), "data/sync/_cam.x.track");
+    EXPECT_EQ(to_fs_path("\\\\a\\\\"), "//a//"); // repeated separators are not collapsed here
+    EXPECT_EQ(to_fs_path(""), "");
+    EXPECT_EQ(to_fs_path("C:x y.png"), "C:x y.png");
+}
+
 TEST(SplitString, AlwaysOneTokenMoreThanDelimiters) {
     EXPECT_EQ(split_string("a.b", "."), (Strings{"a", "b"}));
     EXPECT_EQ(split_string("a..b", "."), (Strings{"a", "", "b"}));
