@@ -5,7 +5,7 @@
 #include "gl_loader.h"
 #include "load_obj_model.h"
 #include "obj_loader.h"
-#include "window.h"
+#include "window_desc.h"
 
 #include <cstdio>
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "igfx_context.h"
-#include "render_state.h"
+#include "render_state_cache.h"
 #include "render_target.h"
 #include "shader_library.h"
 #include "texture_manager.h"

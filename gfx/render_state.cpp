@@ -1,5 +1,5 @@
-// render_state.cpp - see render_state.h.
-#include "render_state.h"
+// render_state.cpp - see render_state_cache.h.
+#include "render_state_cache.h"
 
 #include "assert_failed.h"
 #include "gl_loader.h"
@@ -35,19 +35,6 @@ void enable(GLenum cap, bool on) {
 }
 
 } // namespace
-
-uint64_t rs::defaultWord() {
-    uint64_t w = 0;
-    setDepthWrite(w, true);
-    setDepthFunc(w, kDepthLess);
-    setPolygonMode(w, kPolygonFill);
-    setCulling(w, true);
-    setCullBack(w, true);
-    setFrontCCW(w, true);
-    setBlend(w, kBlendOne, kBlendZero, kBlendOne, kBlendZero);
-    setColorMask(w, 0xf);
-    return w;
-}
 
 void RenderStateCache::apply() {
     using namespace rs;

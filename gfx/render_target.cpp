@@ -161,6 +161,10 @@ void cRenderTarget_fbo::initWithTexture(igfxContext*, TextureHandle* texture, bo
         return;
     }
 
+    // Made while a post pass draws into a target its caller bound (the pool makes a target of
+    // a size it lacks at that moment): that target has to stay bound.
+    GLint previous = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
     texture_ = texture;
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
@@ -192,7 +196,7 @@ void cRenderTarget_fbo::initWithTexture(igfxContext*, TextureHandle* texture, bo
     }
 
     hasDepth_ = depthBuffer_ != 0;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
     glBindTexture(texture->target, 0);
 }
 
@@ -205,11 +209,20 @@ void cRenderTarget_fbo::initWithSize(igfxContext* gfx, int width, int height, bo
 
 void cRenderTarget_fbo::bind(igfxContext* gfx, int clearFlags) {
     if (!texture_) return;
-    GLint drawBuffer = 0;
-    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-    savedDrawBuffer_ = drawBuffer;
-    const int32_t* viewport = gfx->viewport();
-    for (int i = 0; i < 4; ++i) savedViewport_[i] = viewport[i];
+    // Bound inside another target (a post pass drawing into "whatever is bound" borrows
+    // targets of its own), unbind goes back to that target rather than to the screen, whose
+    // draw buffer the saved one would not fit. Bound again while already bound, the target
+    // keeps what its first bind saved, or its unbind would never leave it.
+    GLint framebuffer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    if (static_cast<GLuint>(framebuffer) != framebuffer_) {
+        GLint drawBuffer = 0;
+        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+        savedDrawBuffer_ = drawBuffer;
+        savedFramebuffer_ = framebuffer;
+        const int32_t* viewport = gfx->viewport();
+        for (int i = 0; i < 4; ++i) savedViewport_[i] = viewport[i];
+    }
 
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     const int zero = 0;
@@ -223,7 +236,7 @@ void cRenderTarget_fbo::bind(igfxContext* gfx, int clearFlags) {
 
 void cRenderTarget_fbo::unbind(igfxContext* gfx) {
     if (!texture_) return; // never bound: nothing to restore
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer_));
     glDrawBuffer(static_cast<GLenum>(savedDrawBuffer_));
     glReadBuffer(static_cast<GLenum>(savedDrawBuffer_));
     gfx->setViewport(savedViewport_[0], savedViewport_[1], savedViewport_[2], savedViewport_[3]);

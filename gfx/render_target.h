@@ -38,6 +38,7 @@ class cRenderTarget_fbo : public iRenderTarget {
     bool ownsTexture_ = false; // made by initWithSize
     int32_t savedViewport_[4] = {-1, -1, -1, -1};
     int32_t savedDrawBuffer_ = 0;
+    int32_t savedFramebuffer_ = 0; // the framebuffer bound at the last bind
 };
 
 // Size key of the pool and of the shared depth buffers: width * 2^30 + height.

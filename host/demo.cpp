@@ -75,7 +75,7 @@ void makeGraphicsContext() {
 // Without a usable music file the clock runs silently (sound_module.h).
 void loadMusic() {
     g_sound = new cSoundModule_bass();
-    g_sound->init(&g_window);
+    g_sound->init(g_window.handle());
     g_sound->load(kMusicFile);
 }
 
@@ -146,32 +146,31 @@ void demoInitialise(bool offline) {
     if (player) fadeOutLoadingScreen(g_gfx, &g_window);  // 11. and the screen fades out
 }
 
-void demoMainLoop() {
-    g_sound->start(); // the music is heard from here on
-    for (;;) {
-        g_window.pumpMessages(); // may end the process
-        g_sync->update(g_sound);
-        g_gfx->frameCounter =
-            static_cast<int32_t>(advanceFrameCounter(static_cast<uint32_t>(g_gfx->frameCounter)));
-        dispatchScenes(g_loader->modules(), g_input, g_gfx, g_dispatchOverflow);
-        g_sound->update();
-        gpuFenceWait();
-        g_window.swapBuffers();
-        if (g_sound->get_time_ms() > kDemoEndMs) break;
+void demoFrame(const FrameSettings& frame) {
+    if (frame.pumpMessages) g_window.pumpMessages(); // may end the process
+    if (frame.fixedTime) {
+        // The music is positioned too, so scenes reading the spectrum see this moment's.
+        if (g_sound->stream) g_sound->set_time_ms(frame.timeMs);
+        g_input->setFixedTimeMs(frame.timeMs);
     }
-    std::fputs("out of demo...\n", stderr);
-}
-
-void demoRenderFrameAt(int64_t ms, uint8_t* rgba) {
-    // The music is positioned too, so scenes reading the spectrum see this moment's.
-    if (g_sound->stream) g_sound->set_time_ms(ms);
-    g_input->setFixedTimeMs(ms);
     g_sync->update(g_sound);
     g_gfx->frameCounter =
         static_cast<int32_t>(advanceFrameCounter(static_cast<uint32_t>(g_gfx->frameCounter)));
     dispatchScenes(g_loader->modules(), g_input, g_gfx, g_dispatchOverflow);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (frame.updateSound) g_sound->update();
+    if (frame.waitForGpu) gpuFenceWait();
+    if (frame.readBack) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.readBack);
+    }
     g_window.swapBuffers();
+}
+
+void demoMainLoop() {
+    g_sound->start(); // the music is heard from here on
+    do {
+        demoFrame(playerFrame());
+    } while (g_sound->get_time_ms() <= kDemoEndMs);
+    std::fputs("out of demo...\n", stderr);
 }

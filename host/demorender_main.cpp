@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> rgba(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4);
 
     if (o.single) {
-        demoRenderFrameAt(o.time, rgba.data());
+        demoFrame(offlineFrame(o.time, rgba.data()));
         if (!writeFrame(out, rgba)) return 1;
         std::printf("demorender: wrote %s (%lld ms)\n", out.c_str(), (long long)o.time);
         return 0;
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     for (int64_t k = 0;; ++k) {
         const int64_t ms = o.from + k * 1000 / o.fps;
         if (ms > o.to) break;
-        demoRenderFrameAt(ms, rgba.data());
+        demoFrame(offlineFrame(ms, rgba.data()));
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06lld.png", (long long)k);
         if (!writeFrame(out + name, rgba)) return 1;

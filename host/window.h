@@ -8,18 +8,9 @@
 // procedure handles the keys. All of this runs on the main thread, which owns the context.
 #pragma once
 
-#include <SDL.h>
-#include <cstdint>
+#include "window_desc.h"
 
-struct WindowDesc {
-    int32_t windowWidth; // client size; also the display mode in full screen
-    int32_t windowHeight;
-    int32_t renderWidth; // size the graphics context renders the screen at
-    int32_t renderHeight;
-    bool fullScreen;      // switch the display mode and make a borderless window
-    bool useWindowHeight; // graphics context takes windowHeight instead of renderHeight
-    bool show;            // show the window once the context exists
-};
+#include <SDL.h>
 
 using WindowProc = void (*)(const SDL_Event& event);
 

@@ -1,8 +1,7 @@
 // basic.cpp - drawing, copying, blurring, downsampling and anti-aliasing passes.
 //
 // Each pass registers its shader on its first call in this module (flags below) and otherwise
-// only binds, sets uniforms and draws. Passes that need the size of their source do nothing
-// for a null source (a texture that failed to load upstream, already reported there).
+// only binds, sets uniforms and draws. Null inputs follow postfx.h.
 #include "pass.h"
 #include "postfx.h"
 #include "render_state.h"
@@ -59,6 +58,7 @@ void blurAxis(igfxContext* gfx, TextureHandle* source, iRenderTarget* target, fl
 
 void postPassthrough(igfxContext* gfx, TextureHandle* texture) {
     registerPassthrough(gfx, g_passthroughRegistered);
+    if (!texture) return;
     gfx->pushRenderState();
     gfx->useShader(kPassthrough);
     gfx->setTexture(kPassthrough, kTex0, texture);
@@ -67,6 +67,7 @@ void postPassthrough(igfxContext* gfx, TextureHandle* texture) {
 }
 
 void postBlit(igfxContext* gfx, TextureHandle* texture) {
+    if (!texture) return postPassthrough(gfx, texture); // registers, draws nothing
     gfx->pushRenderState();
     postSetDefault2DState(gfx);
     postPassthrough(gfx, texture);
@@ -75,6 +76,7 @@ void postBlit(igfxContext* gfx, TextureHandle* texture) {
 
 void postCopy(igfxContext* gfx, TextureHandle* texture, float u, float v) {
     registerPassthrough(gfx, g_copyRegistered);
+    if (!texture) return;
     beginPass(gfx, kPassthrough, nullptr);
     gfx->setTexture(kPassthrough, kTex0, texture);
     gfx->drawFullscreenQuadUV(u, v);
@@ -115,13 +117,13 @@ void postDirBlur(igfxContext* gfx, TextureHandle* source, iRenderTarget** destin
 }
 
 void postBlurTarget(igfxContext* gfx, iRenderTarget** target) {
-    if (!target || !*target) return;
-    postDirBlur(gfx, (*target)->texture(), target);
+    postDirBlur(gfx, target && *target ? (*target)->texture() : nullptr, target);
 }
 
 void postDownsample(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
     postRegister(gfx, g_downsampleRegistered, "downsample", "post_downsample.vert",
                  "post_downsample.frag");
+    if (!source) return;
     beginPass(gfx, kDownsample, destination);
     gfx->setTexture(kDownsample, kTex0, source);
     endPass(gfx, destination);

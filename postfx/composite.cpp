@@ -77,6 +77,7 @@ void postInterlace(igfxContext* gfx, TextureHandle* source, iRenderTarget** dest
                    bool fill) {
     postRegister(gfx, g_interlaceRegistered, "interlace", "post_interlace.vert",
                  "post_interlace.frag");
+    if (!source) return; // the destination is not even cleared
     beginClearingPass(gfx, kInterlace, destination);
     gfx->setTexture(kInterlace, kTex0, source);
     setScalar(gfx, kInterlace, kFill, fill ? 1.0f : 0.0f);
@@ -86,6 +87,7 @@ void postInterlace(igfxContext* gfx, TextureHandle* source, iRenderTarget** dest
 void postLevels(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                 const float* levels) {
     postRegister(gfx, g_levelsRegistered, "levels", "post_levels.vert", "post_levels.frag");
+    if (!source) return;
     beginPass(gfx, kLevels, destination);
     setVec4(gfx, kLevels, kLevelsInOut, levels[0], levels[1], levels[3], levels[4]);
     setScalar(gfx, kLevels, kGamma, levels[2]);
@@ -108,6 +110,7 @@ void postComposite(igfxContext* gfx, TextureHandle* over, TextureHandle* under,
         assertFailed("unknown composite mode");
         return;
     }
+    if (!over || !under) return;
     const std::string& shader = kModeShader[mode];
     beginPass(gfx, shader, destination);
     gfx->setTexture(shader, kTexOver, over);
@@ -126,6 +129,7 @@ void postCompositeMasked(igfxContext* gfx, TextureHandle* over, TextureHandle* u
         assertFailed("not yet implemented");
         return;
     }
+    if (!over || !under || !mask) return;
     beginPass(gfx, kOverlayMasked, destination);
     gfx->setTexture(kOverlayMasked, kTexOver, over);
     gfx->setTexture(kOverlayMasked, kTexUnder, under);
@@ -141,6 +145,7 @@ void screenOverlayMasked(igfxContext* gfx, TextureHandle* over, TextureHandle* m
                          float opacity) {
     postRegister(gfx, g_screenMaskedRegistered, "ss_overlay_masked", "ss_overlay_masked.vert",
                  "ss_overlay_masked.frag");
+    if (!over || !mask) return;
     beginScreenOverlay(gfx, kScreenOverlayMasked, destination);
     gfx->setTexture(kScreenOverlayMasked, kTexOver, over);
     gfx->setTexture(kScreenOverlayMasked, kTexMask, mask);
@@ -152,6 +157,7 @@ void screenOverlayTextured(igfxContext* gfx, TextureHandle* over, iRenderTarget*
                            float x0, float y0, float x1, float y1, float opacity) {
     postRegister(gfx, g_screenTexturedRegistered, "ss_overlay_textured", "ss_overlay_textured.vert",
                  "ss_overlay_textured.frag");
+    if (!over) return;
     beginScreenOverlay(gfx, kScreenOverlayTextured, destination);
     gfx->setTexture(kScreenOverlayTextured, kTexOver, over);
     setScalar(gfx, kScreenOverlayTextured, kOpacity, opacity);

@@ -22,7 +22,7 @@ void postRegister(igfxContext* gfx, bool& registered, const char* name, const ch
                   const char* fragmentFile);
 
 // Standard steps 2-4: push, default 2-D state, bind the destination with `clearFlags`, use
-// the shader. A null destination draws into whatever framebuffer is bound.
+// the shader. A null destination draws into whatever framebuffer is bound (postfx.h).
 void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination,
                int clearFlags = 0);
 // The same for the passes that clear their destination's colour and depth first.

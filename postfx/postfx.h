@@ -9,6 +9,17 @@
 // destination is the address of an iRenderTarget pointer, so a RenderTargetHandle can be
 // passed as &handle. Chains borrow temporary targets from the context's pool and give them back
 // in reverse order. "A -> B" below means: from A's colour texture into target B.
+//
+// Null inputs, the same for every pass:
+// - A null texture argument (source, over, under, mask or look-up table; for postDof a null
+//   source target or one without a texture; for postBlurTarget a null target or one without a
+//   texture) makes the pass draw nothing: it registers its shaders as on any first call and
+//   returns, touching no pixel, no render state, no pool target and no grain cursor. A null
+//   texture is a load that already failed and was reported where it failed; the library
+//   reports nothing itself, and a half-drawn frame from an unbound sampler would be worse.
+// - A null destination (a null address, or the address of a null target pointer) means no
+//   destination: the pass draws into whatever framebuffer is bound, the screen or a target
+//   the caller has bound, as the passes without a destination argument always do.
 #pragma once
 
 #include <cstdint>
@@ -40,8 +51,7 @@ void postBlurTarget(igfxContext* gfx, iRenderTarget** target);
 // Averages the source into a (smaller) destination.
 void postDownsample(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination);
 // Edge-detecting anti-aliasing in two passes (luma prepass, then the filter).
-void postFxaa(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
-              float subpixel);
+void postFxaa(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float subpixel);
 
 // ---- compositing ----------------------------------------------------------------------------
 
@@ -56,8 +66,7 @@ enum CompositeMode : int32_t {
 };
 
 // Every other line kept; the destination is cleared first. `fill` fills the dropped lines.
-void postInterlace(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
-                   bool fill);
+void postInterlace(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, bool fill);
 // levels: input low, input high, gamma, output low, output high (0..255 scale).
 void postLevels(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                 const float* levels);
@@ -79,8 +88,8 @@ void screenOverlayTextured(igfxContext* gfx, TextureHandle* over, iRenderTarget*
 
 void postVignette(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                   float amount);
-void postGrain(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
-               float opacity, float time);
+void postGrain(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float opacity,
+               float time);
 void postColOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination);
 void postUnsharp(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                  float amount);
@@ -91,22 +100,22 @@ void postDof(igfxContext* gfx, iRenderTarget* source, iRenderTarget** destinatio
              float b);
 void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                     const float& amount, const float& scale);
-void postDistNoise(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
-                   float time, float strength);
+void postDistNoise(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float time,
+                   float strength);
 void postBarrel(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination);
 void postDigitalGlitch(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                        float a, float b);
 void postDigitalGlitch2(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                         float time, float glitch);
 // streak: input low of the first levels step; input high and gamma of the last.
-void postStreaks(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
-                 float time, const float* streak);
+void postStreaks(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float time,
+                 const float* streak);
 void postStreaksAdd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                     float time, const float* streak, float opacity);
 void postRgbLut(igfxContext* gfx, TextureHandle* source, TextureHandle* lut,
                 iRenderTarget** destination, float opacity);
-void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
-                    float dx, float dy, float time);
+void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float dx,
+                    float dy, float time);
 
 // ---- the module's random table (grain) ------------------------------------------------------
 

@@ -34,6 +34,7 @@ void postVignette(igfxContext* gfx, TextureHandle* source, iRenderTarget** desti
 void postUnsharp(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                  float amount) {
     postRegister(gfx, g_unsharpRegistered, "unsharp", "post_unsharp.vert", "post_unsharp.frag");
+    if (!source) return;
 
     // Blurring at an eighth of the screen makes a wide, cheap mask: the sharpening lifts
     // local contrast rather than single-pixel noise.
@@ -54,6 +55,7 @@ void postUnsharp(igfxContext* gfx, TextureHandle* source, iRenderTarget** destin
 
 void postBloom(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                float threshold, float white, float gamma) {
+    if (!source) return;
     const int w = source->width, h = source->height;
 
     // Bright parts only, at half size, softened.
@@ -83,6 +85,7 @@ void postBloom(igfxContext* gfx, TextureHandle* source, iRenderTarget** destinat
 
 void postStreaks(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float time,
                  const float* streak) {
+    if (!source) return;
     const int w = source->width, h = source->height;
     RenderTargetHandle a = gfx->acquireRenderTarget(w, h);
     RenderTargetHandle b = gfx->acquireRenderTarget(w, h);
@@ -104,6 +107,7 @@ void postStreaks(igfxContext* gfx, TextureHandle* source, iRenderTarget** destin
 
 void postStreaksAdd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                     float time, const float* streak, float opacity) {
+    if (!source) return;
     RenderTargetHandle t = gfx->acquireRenderTarget(source->width, source->height);
     postStreaks(gfx, source, &t.target, time, streak);
     postComposite(gfx, t->texture(), source, destination, kCompositeAdd, opacity);

@@ -61,6 +61,7 @@ void postGrain(igfxContext* gfx, TextureHandle* source, iRenderTarget** destinat
         postRegister(gfx, g_grainRegistered, "grain", "post_noise.vert", "post_noise.frag");
         g_noiseTexture = gfx->loadTexture("data/textures/noise.png", false, 1, true, 0);
     }
+    if (!source) return; // the cursor stays where it was
     const RandomTable& table = randomTable();
     const float r1 = table.entry[(g_grainCursor + 1) % kRandomTableSize];
     const float r2 = table.entry[(g_grainCursor + 2) % kRandomTableSize];

@@ -47,6 +47,7 @@ bool g_dirBlurRndRegistered = false;
 void postColOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
     postRegister(gfx, g_colOffsetRegistered, "coloffset", "post_coloffset.vert",
                  "post_coloffset.frag");
+    if (!source) return;
     beginPass(gfx, kColOffset, destination);
     gfx->setTexture(kColOffset, kTex0, source);
     setScalar(gfx, kColOffset, kAspect,
@@ -58,6 +59,7 @@ void postColOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** dest
 void postDof(igfxContext* gfx, iRenderTarget* source, iRenderTarget** destination, float a,
              float b) {
     postRegister(gfx, g_dofRegistered, "dof", "post_dof.vert", "post_dof.frag");
+    if (!source || !source->texture()) return;
     // The depth copy binds the source itself, so it has to happen before the destination is
     // bound (targets do not nest).
     TextureHandle* depth = gfx->depthTexture(source);
@@ -74,6 +76,7 @@ void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** des
                     const float& amount, const float& scale) {
     postRegister(gfx, g_vertOffsetRegistered, "vertoffset", "post_vertoffset.vert",
                  "post_vertoffset.frag");
+    if (!source) return;
     // Cleared first: the shader leaves the rows the shifted image no longer covers untouched.
     beginClearingPass(gfx, kVertOffset, destination);
     gfx->setTexture(kVertOffset, kTex0, source);
@@ -89,6 +92,7 @@ void postDistNoise(igfxContext* gfx, TextureHandle* source, iRenderTarget** dest
                    float strength) {
     postRegister(gfx, g_distNoiseRegistered, "distnoise", "post_distort_noise_rgb.vert",
                  "post_distort_noise_rgb.frag");
+    if (!source) return;
     beginPass(gfx, kDistNoise, destination);
     gfx->setTexture(kDistNoise, kTex0, source);
     setScalar(gfx, kDistNoise, kTime, time);
@@ -99,6 +103,7 @@ void postDistNoise(igfxContext* gfx, TextureHandle* source, iRenderTarget** dest
 
 void postBarrel(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
     postRegister(gfx, g_barrelRegistered, "post_barrel", "post_barrel.vert", "post_barrel.frag");
+    if (!source) return;
     beginPass(gfx, kBarrel, destination);
     gfx->setTexture(kBarrel, kTex0, source);
     endPass(gfx, destination);
@@ -108,6 +113,7 @@ void postDigitalGlitch(igfxContext* gfx, TextureHandle* source, iRenderTarget** 
                        float a, float b) {
     postRegister(gfx, g_digiGlitchRegistered, "digiglitch", "post_comp.vert",
                  "post_digital_glitch.frag");
+    if (!source) return;
     beginPass(gfx, kDigiGlitch, destination);
     setVec4(gfx, kDigiGlitch, kParms, a, b, 0.0f, 0.0f);
     gfx->setTexture(kDigiGlitch, kTex0, source);
@@ -118,6 +124,7 @@ void postDigitalGlitch2(igfxContext* gfx, TextureHandle* source, iRenderTarget**
                         float time, float glitch) {
     postRegister(gfx, g_digiGlitch2Registered, "digiglitch2", "post_comp.vert",
                  "post_digital_glitch2.frag");
+    if (!source) return;
     beginPass(gfx, kDigiGlitch2, destination);
     setScalar(gfx, kDigiGlitch2, kTimeS, time);
     setScalar(gfx, kDigiGlitch2, kGlitch, glitch);
@@ -128,6 +135,7 @@ void postDigitalGlitch2(igfxContext* gfx, TextureHandle* source, iRenderTarget**
 void postRgbLut(igfxContext* gfx, TextureHandle* source, TextureHandle* lut,
                 iRenderTarget** destination, float opacity) {
     postRegister(gfx, g_rgbLutRegistered, "post_rgb_lut", "post_rgb_lut.vert", "post_rgb_lut.frag");
+    if (!source || !lut) return;
     beginPass(gfx, kRgbLut, destination);
     gfx->setTexture(kRgbLut, kTex0, source);
     gfx->setTexture(kRgbLut, kLut, lut);
@@ -139,6 +147,7 @@ void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** des
                     float dy, float time) {
     postRegister(gfx, g_dirBlurRndRegistered, "dir_blur_rnd", "post_dir_blur.vert",
                  "post_dir_blur_rnd.frag");
+    if (!source) return;
     beginPass(gfx, kDirBlurRnd, destination);
     gfx->setTexture(kDirBlurRnd, kTex0, source);
     setVec4(gfx, kDirBlurRnd, kBlurDir, dx, dy, 0.0f, 0.0f);

@@ -7,13 +7,13 @@
 // its own lock around the callback, which takes ours.
 #include "audio_layer.h"
 
+#include "clock.h"
 #include "mp3_decode.h"
 #include "spectrum.h"
 
 #include <SDL.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -74,11 +74,6 @@ thread_local int g_error = BASS_OK;
 
 // ---- internal functions ---------------------------------------------------------------------
 
-int64_t nowUs() {
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 template <typename T> T fail(int code, T result) {
     g_error = code;
     return result;
@@ -126,7 +121,7 @@ void moveCursor(Stream& s, double frame) {
     s.chunkFrom = frame;
     s.chunkFrames = 0;
     s.chunkDurationUs = 0;
-    s.chunkStartUs = nowUs();
+    s.chunkStartUs = tick_count_us();
 }
 
 float sampleAt(const Stream& s, uint64_t frame, int channel) {
@@ -166,7 +161,7 @@ void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
     const int frames = length / int(2 * sizeof(float));
     std::fill(out, out + 2 * frames, 0.0f);
     std::lock_guard<std::mutex> lock(g_lib.mutex);
-    const int64_t t = nowUs();
+    const int64_t t = tick_count_us();
     for (auto& s : g_lib.streams) mixStream(*s, out, frames, t);
     g_lib.deviceFrames += QWORD(frames);
     for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
@@ -376,7 +371,7 @@ QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode) {
     const Stream* s = findStream(handle);
     if (!s) return fail(BASS_ERROR_HANDLE, QWORD(-1));
     if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_NOTAVAIL, QWORD(-1));
-    return ok(QWORD(playedFrames(*s, nowUs())) * s->blockAlign);
+    return ok(QWORD(playedFrames(*s, tick_count_us())) * s->blockAlign);
 }
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode) {
@@ -427,7 +422,7 @@ DWORD BASS_ChannelIsActive(DWORD handle) {
     if (!s) return fail(BASS_ERROR_HANDLE, BASS_ACTIVE_STOPPED);
     g_error = BASS_OK;
     if (!s->playing) return BASS_ACTIVE_STOPPED;
-    if (s->cursor >= double(s->frames) && playedFrames(*s, nowUs()) >= double(s->frames))
+    if (s->cursor >= double(s->frames) && playedFrames(*s, tick_count_us()) >= double(s->frames))
         return BASS_ACTIVE_STOPPED; // played to the end
     return g_lib.outputPaused ? BASS_ACTIVE_PAUSED : BASS_ACTIVE_PLAYING;
 }
@@ -452,7 +447,7 @@ BOOL BASS_ChannelGetAttribute(DWORD handle, DWORD attrib, float* value) {
     if (attrib != BASS_ATTRIB_FREQ && attrib != BASS_ATTRIB_VOL)
         return fail(BASS_ERROR_ILLTYPE, FALSE);
     if (!value) return fail(BASS_ERROR_ILLPARAM, FALSE);
-    *value = attributeAt(*s, attrib, nowUs());
+    *value = attributeAt(*s, attrib, tick_count_us());
     return ok(TRUE);
 }
 
@@ -464,7 +459,7 @@ BOOL BASS_ChannelSlideAttribute(DWORD handle, DWORD attrib, float value, DWORD t
         return fail(BASS_ERROR_ILLTYPE, FALSE);
     if (!(value >= 0.0f && value <= 1e6f)) return fail(BASS_ERROR_ILLPARAM, FALSE);
     if (attrib == BASS_ATTRIB_FREQ && value == 0.0f) value = float(s->audio.rate);
-    const int64_t t = nowUs();
+    const int64_t t = tick_count_us();
     Slide& slide = s->slides[attrib];
     slide.from = attributeAt(*s, attrib, t);
     slide.to = value;
@@ -480,7 +475,7 @@ BOOL BASS_ChannelIsSliding(DWORD handle, DWORD attrib) {
     Stream* s = findStream(handle);
     if (!s || attrib >= 3) return FALSE;
     const Slide& slide = s->slides[attrib];
-    return slide.active && nowUs() < slide.startUs + slide.durationUs;
+    return slide.active && tick_count_us() < slide.startUs + slide.durationUs;
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
@@ -490,7 +485,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
         std::lock_guard<std::mutex> lock(g_lib.mutex);
         s = findStream(handle);
         if (!s) return fail(BASS_ERROR_HANDLE, DWORD(-1));
-        end = uint64_t(playedFrames(*s, nowUs()));
+        end = uint64_t(playedFrames(*s, tick_count_us()));
     }
     // The samples of a stream never change, so they are read outside the lock.
     if (!buffer) return fail(BASS_ERROR_ILLPARAM, DWORD(-1));

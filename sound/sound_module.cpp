@@ -2,8 +2,8 @@
 #include "sound_module.h"
 
 #include "audio_layer.h"
+#include "clock.h"
 #include "file_utils.h"
-#include "window.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,11 +22,6 @@
 namespace {
 
 constexpr const char* kLoad = "cSoundModule_bass::load";
-
-int64_t nowUs() {
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Milliseconds from seconds, truncated toward zero and kept inside 32 bits.
 int32_t secondsToMs(double seconds) {
@@ -154,12 +149,12 @@ uint32_t bass_fft_flags(int32_t count, bool windowed) {
 // ---- the silent clock -----------------------------------------------------------------------
 
 int64_t cSoundModule_bass::SilentClock::now() const {
-    return running ? baseMs + (nowUs() - startedUs) / 1000 : baseMs;
+    return running ? baseMs + (tick_count_us() - startedUs) / 1000 : baseMs;
 }
 
 void cSoundModule_bass::SilentClock::run() {
     if (running) return;
-    startedUs = nowUs();
+    startedUs = tick_count_us();
     running = true;
 }
 
@@ -170,17 +165,17 @@ void cSoundModule_bass::SilentClock::stop() {
 
 void cSoundModule_bass::SilentClock::set(int64_t ms) {
     baseMs = ms;
-    startedUs = nowUs();
+    startedUs = tick_count_us();
 }
 
 // ---- operations -----------------------------------------------------------------------------
 
-void cSoundModule_bass::init(const cGLWindow* window) {
+void cSoundModule_bass::init(SDL_Window* window) {
     if ((BASS_GetVersion() >> 16) != 0x0204) {
         std::fputs("## ERROR: BASS compile-time vs run-time version mismatch\n", stderr);
         return;
     }
-    if (!BASS_Init(1, 44100, BASS_DEVICE_LATENCY, window ? window->handle() : nullptr, nullptr))
+    if (!BASS_Init(1, 44100, BASS_DEVICE_LATENCY, window, nullptr))
         bass_fatal("Can't initialize device");
     if (latency_ms == -1) {
         BASS_INFO info{};

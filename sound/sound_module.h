@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-class cGLWindow;
+struct SDL_Window;
 
 // The name of an audio-layer error code; "BASS_ERROR_UNKNOWN" for codes it does not know.
 const char* bass_error_name(int code);
@@ -27,7 +27,7 @@ uint32_t bass_fft_flags(int32_t count, bool windowed);
 
 class cSoundModule_bass {
   public:
-    void init(const cGLWindow* window); // window may be null
+    void init(SDL_Window* window); // the native handle of the host's window; may be null
     void load(const char* path);
     void update();
     void start();

@@ -1,6 +1,8 @@
 // track.cpp - see track.h.
 #include "track.h"
 
+#include "file_utils.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cfloat>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -98,14 +101,8 @@ bool readFile(const char* path, uint8_t** data, size_t* size, int* error) {
 }
 
 // The file of a track. No length limit; "\" separators become "/" for the file system.
-char* trackPath(const char* base, const char* name) {
-    const size_t n = std::strlen(base) + std::strlen(name) + sizeof("_.track");
-    char* path = static_cast<char*>(std::malloc(n));
-    if (!path) return nullptr;
-    std::snprintf(path, n, "%s_%s.track", base, name);
-    for (char* c = path; *c; ++c)
-        if (*c == '\\') *c = '/';
-    return path;
+std::string trackPath(const char* base, const char* name) {
+    return to_fs_path(std::string(base) + "_" + name + ".track");
 }
 
 // Rounds to single precision; finite results stay finite (a double just past FLT_MAX would be
@@ -151,10 +148,8 @@ KeyTrack* trackset_get(TrackSet* set, const char* name) {
     }
     set->tracks = grown;
     set->tracks[set->track_count++] = track;
-    if (char* path = trackPath(set->base_path, name)) {
-        keytrack_read(track, path); // a missing file is a track without keys
-        std::free(path);
-    }
+    // A missing file is a track without keys.
+    keytrack_read(track, trackPath(set->base_path, name).c_str());
     return track;
 }
 

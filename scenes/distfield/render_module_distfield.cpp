@@ -4,7 +4,6 @@
 #include "distfield_rules.h"
 #include "imodule_input.h"
 #include "irender_target.h"
-#include "isync.h"
 #include "postfx.h"
 
 namespace {
@@ -13,12 +12,11 @@ const char* const kMarchShaders[4] = {"raymarch00", "raymarch01", "raymarch02", 
 const char* const kMarchDefines[4] = {"#define SCENE00\n", "#define SCENE01\n", "#define SCENE02\n",
                                       "#define SCENE03\n"};
 
-// Additive, keeping the destination's alpha out of it: logos light the frame up.
-void overlayLogo(igfxContext* gfx, iSync* sync, const int64_t& t, RenderTargetHandle& a,
-                 const char* track, const char* file, float scale) {
-    const float opacity = sync->getValue(track, &t);
-    TextureHandle* logo = gfx->loadTexture(file, true, 2, true, 0);
-    rs::setBlend(*gfx->renderState(), kBlendOne, kBlendOne, kBlendOne, kBlendZero);
+// Logos sit on black and are added to the frame, keeping the destination's alpha out of it.
+void overlayLogo(igfxContext* gfx, RenderTargetHandle& a, float opacity, const char* file,
+                 float scale) {
+    TextureHandle* logo = loadTexture(gfx, file, kLoadClampedMipmapped);
+    setBlend(gfx, kBlendAdd);
     // A missing image loads as null; its size cannot place a rectangle.
     if (!logo) return;
     const distfield::HalfExtent e = distfield::logoHalfExtent(logo->width, logo->height, scale);
@@ -32,64 +30,68 @@ void cRenderModuleDistfield::initialise(iModuleInput* input) {
     for (int i = 0; i < 4; ++i)
         gfx->loadShaderDefines(kMarchShaders[i], "data/shaders/raymarch.vert",
                                "data/shaders/raymarch.frag", kMarchDefines[i]);
-    wobble_ = gfx->loadTexture("data/textures/tlv_wobble.png", false, 2, true, 0);
-    background_ = gfx->loadTexture("data/textures/stripeback02.png", false, 2, true, 0);
-    const int64_t zero = 0;
-    input->getSync()->getValue("march_scenenum", &zero); // creates the track; value unused
+    wobble_ = loadTexture(gfx, "data/textures/tlv_wobble.png", kLoadClamped);
+    background_ = loadTexture(gfx, "data/textures/stripeback02.png", kLoadClamped);
+    const TrackReader track(input);
+    track("march_scenenum", 0); // creates the track; value unused
 }
 
 void cRenderModuleDistfield::render(iModuleInput* input) {
     igfxContext* gfx = input->getGfx();
-    iSync* sync = input->getSync();
-    const int64_t t = input->getTimeMs();
+    const TrackReader track(input);
+    const int64_t t = input->getTimeMs(); // the march pass sees this one instant
 
     // Premultiplied "over" for everything drawn with the scene's own state.
-    rs::setBlend(*gfx->renderState(), kBlendOne, kBlendOneMinusSrcAlpha, kBlendOne, kBlendOne);
+    setBlend(gfx, kBlendOver);
 
-    const float scenever = sync->getValue("mch_scenever", &t);
-    const bool full = distfield::resolutionDivisor(scenever) == 1;
-    RenderTargetHandle a = gfx->acquireScreenRenderTarget(distfield::resolutionDivisor(scenever));
-    RenderTargetHandle b = gfx->acquireScreenRenderTarget(distfield::resolutionDivisor(scenever));
+    // Full size, or a quarter of the width and height for slower machines.
+    const int divisor = distfield::resolutionDivisor(track("mch_scenever"));
+    RenderTargetHandle a = gfx->acquireScreenRenderTarget(divisor);
+    RenderTargetHandle b = gfx->acquireScreenRenderTarget(divisor);
 
-    const int scene = distfield::sceneNumber(sync->getValue("march_scenenum", &t));
+    const int scene = distfield::sceneNumber(track("march_scenenum"));
 
-    // Background: empty, or the stripes behind the logo scene.
+    // B: empty, or the stripes behind the emblem of scene 3.
     gfx->setClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    b->bind(gfx, 3);
-    if (scene == 3) postBlit(gfx, background_);
-    b->unbind(gfx);
+    {
+        BoundTarget bound(gfx, b, kClearColourDepth);
+        if (scene == 3) postBlit(gfx, background_);
+    }
 
+    // B -> A: darkened corners, under the march.
     postVignette(gfx, b->texture(), &a.target, 1.75f);
 
-    marchPass(input, sync, a, b, t, scene);
+    // Over A: the ray-marched scene.
+    marchPass(input, a, b, t, scene);
 
     // Glow, colour offset and the first logo only at full size.
-    if (full) {
-        postBloom(gfx, a->texture(), &b.target, 190.0f, 200.0f, 1.3f);
-        postColOffset(gfx, b->texture(), &a.target);
-        overlayLogo(gfx, sync, t, a, "tlvits", "data/textures/tolvane_logo.jpg", 2.5f);
+    if (divisor == kScreenFull) {
+        postBloom(gfx, a->texture(), &b.target, 190.0f, 200.0f, 1.3f); // A -> B
+        postColOffset(gfx, b->texture(), &a.target);                   // B -> A
+        overlayLogo(gfx, a, track("tlvits"), "data/textures/tolvane_logo.jpg", 2.5f);
     }
-    overlayLogo(gfx, sync, t, a, "kelp_its", "data/textures/logo_kelpmoor.png", 1.5f);
-    overlayLogo(gfx, sync, t, a, "pruxa_its", "data/textures/pruxa_logo.jpg", 1.15f);
+    overlayLogo(gfx, a, track("kelp_its"), "data/textures/logo_kelpmoor.png", 1.5f);
+    overlayLogo(gfx, a, track("pruxa_its"), "data/textures/pruxa_logo.jpg", 1.15f);
 
-    const float vofs = sync->getValue("mch_vofs", &t);
-    const float vblur = sync->getValue("mch_vblur", &t);
+    // A -> B: the vertical offset, then B into the framebuffer the host bound.
+    const float vofs = track("mch_vofs");
+    const float vblur = track("mch_vblur");
     postVertOffset(gfx, a->texture(), &b.target, vofs, vblur);
-
     postBlit(gfx, b->texture());
-    // b, then a, go back to the pool as the handles leave scope.
+    // B, then A, go back to the pool as the leases leave scope.
 }
 
-void cRenderModuleDistfield::marchPass(iModuleInput* input, iSync* sync, RenderTargetHandle& a,
+void cRenderModuleDistfield::marchPass(iModuleInput* input, RenderTargetHandle& a,
                                        RenderTargetHandle& b, int64_t t, int scene) {
     igfxContext* gfx = input->getGfx();
+    const TrackReader track(input);
     const float seconds = static_cast<float>(static_cast<double>(t) / 1000.0);
-    const float morph = sync->getValue("blob_morph", &t);
-    const float distort = sync->getValue("blob_distort", &t);
-    const float matmorph = sync->getValue("blob_matmorph", &t);
-    const float logodistort = sync->getValue("blob_logodistort", &t);
-    const float sliceOffset = sync->getValue("slice_offset", &t);
-    const float glow = sync->getValue("glowintensity", &t);
+    const float morph = track("blob_morph", t);
+    const float distort = track("blob_distort", t);
+    const float matmorph = track("blob_matmorph", t);
+    const float logodistort = track("blob_logodistort", t);
+    const float sliceOffset = track("slice_offset", t);
+    const float glow = track("glowintensity", t);
 
     const char* shader = kMarchShaders[scene];
     gfx->useShader(shader);
@@ -105,22 +107,24 @@ void cRenderModuleDistfield::marchPass(iModuleInput* input, iSync* sync, RenderT
     // quarter-size lease would create a target in the middle of the demo. At a quarter size
     // the march draws into B instead: its contents are dead from the vignette (which read
     // them) until the vertical offset (which clears it first).
-    const int divisor = distfield::resolutionDivisor(sync->getValue("mch_scenever", &t));
+    const int divisor = distfield::resolutionDivisor(track("mch_scenever", t));
     RenderTargetHandle leased;
-    if (divisor == 1) leased = gfx->acquireScreenRenderTarget(divisor);
-    iRenderTarget* c = divisor == 1 ? leased.target : b.target;
+    if (divisor == kScreenFull) leased = gfx->acquireScreenRenderTarget(divisor);
+    iRenderTarget* c = divisor == kScreenFull ? leased.target : b.target;
 
+    // C: the full-screen quad with the selected variant.
     gfx->setClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    c->bind(gfx, 3);
-    const int zero = 0, width = c->texture()->width, height = c->texture()->height;
-    gfx->setViewport(zero, zero, width, height);
-    gfx->drawFullscreenQuad();
-    gfx->setViewport(zero, zero, width, height);
-    c->unbind(gfx);
+    {
+        BoundTarget bound(gfx, c, kClearColourDepth);
+        const int zero = 0, width = c->texture()->width, height = c->texture()->height;
+        gfx->setViewport(zero, zero, width, height);
+        gfx->drawFullscreenQuad();
+        gfx->setViewport(zero, zero, width, height);
+    }
 
-    a->bind(gfx, 0);
+    // C -> A, clamped, over what the vignette left there.
+    BoundTarget bound(gfx, a, kClearNone);
     postCopyClamp(gfx, c->texture(), 1.0f, 1.0f);
-    a->unbind(gfx);
 }
 
 DEMO_EXPORT_SCENE(cRenderModuleDistfield)

@@ -11,8 +11,6 @@
 
 #include "scene_base.h"
 
-class iSync;
-
 class cRenderModuleDistfield final : public cRenderModuleBase {
   public:
     void initialise(iModuleInput* input) override;
@@ -21,8 +19,9 @@ class cRenderModuleDistfield final : public cRenderModuleBase {
     const char* name() override { return "march_scene"; }
 
   private:
-    void marchPass(iModuleInput* input, iSync* sync, RenderTargetHandle& a, RenderTargetHandle& b,
-                   int64_t t, int scene);
+    // Draws variant `scene` of the ray-march over A, reading its tracks at `t`.
+    void marchPass(iModuleInput* input, RenderTargetHandle& a, RenderTargetHandle& b, int64_t t,
+                   int scene);
 
     TextureHandle* wobble_ = nullptr;     // the shader's "tex0"
     TextureHandle* background_ = nullptr; // behind scene 3

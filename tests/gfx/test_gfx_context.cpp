@@ -6,6 +6,7 @@
 #include "gfx_context.h"
 #include "gl_test_context.h"
 #include "window.h"
+#include "temp_dir.h"
 
 #include <dlfcn.h>
 #include <fstream>
@@ -61,27 +62,27 @@ class Gfx : public testing::Test {
         glBlendFuncSeparate = countedBlendFuncSeparate;
 
         // A program that shows its texture, and one that draws in a uniform colour.
-        std::ofstream("/tmp/gfx_test_tex.vert")
-            << "#version 330 compatibility\n"
-               "layout(location = 0) in vec4 pos;\n"
-               "layout(location = 2) in vec2 uv;\n"
-               "out vec2 v_uv;\n"
-               "void main() { v_uv = uv; gl_Position = pos; }\n";
-        std::ofstream("/tmp/gfx_test_tex.frag") << "#version 330 compatibility\n"
-                                                   "uniform sampler2D tex;\n"
-                                                   "in vec2 v_uv;\n"
-                                                   "out vec4 colour;\n"
-                                                   "void main() { colour = texture(tex, v_uv); }\n";
-        std::ofstream("/tmp/gfx_test_col.vert") << "#version 330 compatibility\n"
-                                                   "layout(location = 0) in vec4 pos;\n"
-                                                   "void main() { gl_Position = pos; }\n";
-        std::ofstream("/tmp/gfx_test_col.frag") << "#version 330 compatibility\n"
-                                                   "uniform vec4 color;\n"
-                                                   "out vec4 colour;\n"
-                                                   "void main() { colour = color; }\n";
+        static const TempDir dir("gfx_test");
+        std::ofstream(dir.file("tex.vert")) << "#version 330 compatibility\n"
+                                               "layout(location = 0) in vec4 pos;\n"
+                                               "layout(location = 2) in vec2 uv;\n"
+                                               "out vec2 v_uv;\n"
+                                               "void main() { v_uv = uv; gl_Position = pos; }\n";
+        std::ofstream(dir.file("tex.frag")) << "#version 330 compatibility\n"
+                                               "uniform sampler2D tex;\n"
+                                               "in vec2 v_uv;\n"
+                                               "out vec4 colour;\n"
+                                               "void main() { colour = texture(tex, v_uv); }\n";
+        std::ofstream(dir.file("col.vert")) << "#version 330 compatibility\n"
+                                               "layout(location = 0) in vec4 pos;\n"
+                                               "void main() { gl_Position = pos; }\n";
+        std::ofstream(dir.file("col.frag")) << "#version 330 compatibility\n"
+                                               "uniform vec4 color;\n"
+                                               "out vec4 colour;\n"
+                                               "void main() { colour = color; }\n";
         testing::internal::CaptureStdout();
-        gfx->loadShader("test_tex", "/tmp/gfx_test_tex.vert", "/tmp/gfx_test_tex.frag");
-        gfx->loadShader("test_col", "/tmp/gfx_test_col.vert", "/tmp/gfx_test_col.frag");
+        gfx->loadShader("test_tex", dir.file("tex.vert"), dir.file("tex.frag"));
+        gfx->loadShader("test_col", dir.file("col.vert"), dir.file("col.frag"));
         testing::internal::GetCapturedStdout();
     }
     void SetUp() override {

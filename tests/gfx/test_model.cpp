@@ -8,6 +8,7 @@
 #include "gl_test_context.h"
 #include "load_obj_model.h"
 #include "window.h"
+#include "temp_dir.h"
 
 #include <dlfcn.h>
 #include <fstream>
@@ -36,13 +37,10 @@ extern "C" void glDrawElements(GLenum mode, GLsizei count, GLenum type, const vo
 
 namespace {
 
+// One directory for the binary, removed at exit.
 std::string tempDir() {
-    static std::string dir = [] {
-        char pattern[] = "/tmp/test_model_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return dir;
+    static const TempDir dir("test_model");
+    return dir.path();
 }
 
 // An axis-aligned quad at z = 0 whose corners all use texcoord `uv` (1-based).
@@ -96,27 +94,30 @@ class Model : public testing::Test {
         testing::internal::CaptureStderr();
         gfx = new gfxContext();
         gfx->init(&desc);
-        std::ofstream("/tmp/model_test.vert") << "#version 330 compatibility\n"
-                                                 "layout(location = 0) in vec4 pos;\n"
-                                                 "layout(location = 1) in vec3 normal;\n"
-                                                 "layout(location = 2) in vec2 uv;\n"
-                                                 "out vec3 v_normal;\n"
-                                                 "out vec2 v_uv;\n"
-                                                 "void main() {\n"
-                                                 "    v_normal = normal; v_uv = uv;\n"
-                                                 "    gl_Position = pos;\n"
-                                                 "}\n";
-        std::ofstream("/tmp/model_test_uv.frag") << "#version 330 compatibility\n"
-                                                    "in vec2 v_uv;\n"
-                                                    "out vec4 colour;\n"
-                                                    "void main() { colour = vec4(v_uv, 0, 1); }\n";
-        std::ofstream("/tmp/model_test_normal.frag")
+        std::ofstream(tempDir() + "/model_test.vert") << "#version 330 compatibility\n"
+                                                         "layout(location = 0) in vec4 pos;\n"
+                                                         "layout(location = 1) in vec3 normal;\n"
+                                                         "layout(location = 2) in vec2 uv;\n"
+                                                         "out vec3 v_normal;\n"
+                                                         "out vec2 v_uv;\n"
+                                                         "void main() {\n"
+                                                         "    v_normal = normal; v_uv = uv;\n"
+                                                         "    gl_Position = pos;\n"
+                                                         "}\n";
+        std::ofstream(tempDir() + "/model_test_uv.frag")
+            << "#version 330 compatibility\n"
+               "in vec2 v_uv;\n"
+               "out vec4 colour;\n"
+               "void main() { colour = vec4(v_uv, 0, 1); }\n";
+        std::ofstream(tempDir() + "/model_test_normal.frag")
             << "#version 330 compatibility\n"
                "in vec3 v_normal;\n"
                "out vec4 colour;\n"
                "void main() { colour = vec4(v_normal * 0.5 + 0.5, 1); }\n";
-        gfx->loadShader("model_uv", "/tmp/model_test.vert", "/tmp/model_test_uv.frag");
-        gfx->loadShader("model_normal", "/tmp/model_test.vert", "/tmp/model_test_normal.frag");
+        gfx->loadShader("model_uv", tempDir() + "/model_test.vert",
+                        tempDir() + "/model_test_uv.frag");
+        gfx->loadShader("model_normal", tempDir() + "/model_test.vert",
+                        tempDir() + "/model_test_normal.frag");
         withMaterials = gfx->loadModel("groups", writeObj("groups.obj", groupsObj(true)));
         withoutMaterials = gfx->loadModel("plain", writeObj("plain.obj", groupsObj(false)));
         testing::internal::GetCapturedStdout();

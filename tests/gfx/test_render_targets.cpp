@@ -127,6 +127,35 @@ TEST_F(RenderTargets, SizedTargetIsCompleteAndBindsItsOwnViewport) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+TEST_F(RenderTargets, ATargetBoundInsideAnotherGivesThatOneBackOnUnbind) {
+    // A post pass told to draw into "whatever is bound" borrows targets of its own while the
+    // caller's is bound; when they unbind, the caller's target must be bound again, with its
+    // viewport and draw buffer, not the screen.
+    cRenderTarget_fbo outer, inner;
+    outer.initWithSize(&gfx, 64, 32, false);
+    inner.initWithSize(&gfx, 16, 8, false);
+    gfx.setViewport(0, 0, 1280, 720);
+    outer.bind(&gfx, 0);
+    const GLint outerName = getInt(GL_FRAMEBUFFER_BINDING);
+    inner.bind(&gfx, 0);
+    EXPECT_NE(getInt(GL_FRAMEBUFFER_BINDING), outerName);
+    inner.unbind(&gfx);
+    EXPECT_EQ(getInt(GL_FRAMEBUFFER_BINDING), outerName);
+    EXPECT_EQ(getInt(GL_DRAW_BUFFER), GL_COLOR_ATTACHMENT0);
+    EXPECT_EQ(gfx.viewport()[2], 64);
+    cRenderTarget_fbo madeMeanwhile; // as the pool does for a size it lacks
+    madeMeanwhile.initWithSize(&gfx, 8, 8, true);
+    EXPECT_EQ(getInt(GL_FRAMEBUFFER_BINDING), outerName);
+
+    // Bound again while bound: the first bind's saved state stands.
+    outer.bind(&gfx, 0);
+    outer.unbind(&gfx);
+    EXPECT_EQ(getInt(GL_FRAMEBUFFER_BINDING), 0);
+    EXPECT_EQ(getInt(GL_DRAW_BUFFER), GL_BACK);
+    EXPECT_EQ(gfx.viewport()[2], 1280);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(RenderTargets, DepthTextureTargetDrawsIntoItsTexture) {
     TextureHandle* depth = gfx.createTexture2D(32, 32, kFormatDepth, kFormatDepth24, 2, nullptr);
     ASSERT_NE(depth, nullptr);

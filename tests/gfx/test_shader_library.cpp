@@ -3,6 +3,7 @@
 #include "gl_test_context.h"
 #include "shader_library.h"
 #include "texture_handle.h"
+#include "temp_dir.h"
 
 #include <algorithm>
 #include <array>
@@ -80,10 +81,7 @@ TextureHandle makeTexture(GLenum target) {
 class ShaderLibraryTest : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("shaderlib_" + std::to_string(getpid()) + "_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
+        dir_ = tempDir_.path();
         vert_ = write("plain.vert", kVert);
         tint_ = write("tint.frag", kTintFrag);
         bareVert_ = write("bare.vert", kBareVert);
@@ -105,7 +103,6 @@ class ShaderLibraryTest : public testing::Test {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glDeleteFramebuffers(1, &fbo_);
         glDeleteRenderbuffers(1, &colour_);
-        std::filesystem::remove_all(dir_);
     }
 
     // The repeat filter is process-wide: report a name no test uses, so that every test starts
@@ -147,6 +144,7 @@ class ShaderLibraryTest : public testing::Test {
     }
 
     ShaderLibrary lib_;
+    TempDir tempDir_{"shaderlib"};
     std::filesystem::path dir_;
     std::string vert_, tint_, bareVert_;
     GLuint fbo_ = 0, colour_ = 0;

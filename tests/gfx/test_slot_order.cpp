@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../slot_of.h"
+#include "slot_of.h"
 
 #include <cstddef>
 #include <cstdint>

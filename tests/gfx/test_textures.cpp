@@ -6,6 +6,7 @@
 
 #include "image.h"
 #include "texture_manager.h"
+#include "temp_dir.h"
 
 #include <FreeImage.h>
 
@@ -15,12 +16,14 @@
 #include <iterator>
 #include <string>
 #include <vector>
+#include <optional>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string g_dir; // the fixture directory
+std::optional<TempDir> g_tempDir;
+std::string g_dir; // the fixture directory, one per test
 
 std::string fixture(const std::string& name) {
     return g_dir + "/" + name;
@@ -69,9 +72,8 @@ std::string readBytes(const std::string& path) {
 class FixtureFiles : public testing::Environment {
   public:
     void SetUp() override {
-        char tmpl[] = "/tmp/demoplayer_textures_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        g_dir = tmpl;
+        g_tempDir.emplace("demoplayer_textures");
+        g_dir = g_tempDir->path();
         auto grey = [](int x, int y) { return colour(x, y, x + y, 255); };
         ASSERT_TRUE(writeImage(fixture("line.png"), 16, 1, 24, grey));
         ASSERT_TRUE(writeImage(fixture("odd.png"), 300, 256, 24, grey));
@@ -110,7 +112,7 @@ class FixtureFiles : public testing::Environment {
                                        "255 0 0   255 0 0   255 0 0\n"
                                        "0 0 255   0 255 0   255 255 255\n");
     }
-    void TearDown() override { fs::remove_all(g_dir); }
+    void TearDown() override { g_tempDir.reset(); }
 };
 
 testing::Environment* const g_fixtures = testing::AddGlobalTestEnvironment(new FixtureFiles);

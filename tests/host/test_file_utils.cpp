@@ -1,5 +1,6 @@
 // Paths, listing, metadata, copy, delete and whole-file reads against a real temporary tree.
 #include "file_utils.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,12 @@ using Strings = std::vector<std::string>;
 class FileUtils : public testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/file_utils_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        dir = tempDir.path();
         oldCwd = get_current_dir();
         ASSERT_EQ(chdir(dir.c_str()), 0);
         dir = get_current_dir(); // resolved, in case /tmp is a link
     }
-    void TearDown() override {
-        ASSERT_EQ(chdir(oldCwd.c_str()), 0);
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
+    void TearDown() override { ASSERT_EQ(chdir(oldCwd.c_str()), 0); }
     static void write(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }
@@ -37,8 +32,18 @@ class FileUtils : public testing::Test {
         std::ifstream f(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(f), {});
     }
+    TempDir tempDir{"file_utils"};
     std::string dir, oldCwd;
 };
+
+// The one conversion every reader of data paths (OBJ, images, tracks, these utilities) uses.
+TEST(ToFsPath, EveryBackslashBecomesASlashAndNothingElseChanges) {
+    EXPECT_EQ(to_fs_path("data\\models\\cube.obj"), "data/models/cube.obj");
+    EXPECT_EQ(to_fs_path("data/sync\\_cam.x.track"), "data/sync/_cam.x.track");
+    EXPECT_EQ(to_fs_path("\\\\a\\\\"), "//a//"); // repeated separators are not collapsed here
+    EXPECT_EQ(to_fs_path(""), "");
+    EXPECT_EQ(to_fs_path("C:x y.png"), "C:x y.png");
+}
 
 TEST(SplitString, AlwaysOneTokenMoreThanDelimiters) {
     EXPECT_EQ(split_string("a.b", "."), (Strings{"a", "b"}));

@@ -1,6 +1,7 @@
 // Log redirection: every line reaches its file at once, and nothing goes to the files after
 // they are closed. Each case runs in a child process, since it rewires descriptors 1 and 2.
 #include "log_redirect.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +20,8 @@ static std::string readFile(const std::string& path) {
 
 class LogRedirectTest : public testing::Test {
   protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/logs_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override {
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
-    std::string dir;
+    TempDir tempDir{"logs"};
+    std::string dir = tempDir.path();
 };
 
 TEST_F(LogRedirectTest, LinesAreOnDiskWithoutAnExplicitFlush) {

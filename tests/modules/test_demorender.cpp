@@ -7,6 +7,7 @@
 // time it was drawn at.
 #include "image.h"
 #include "track.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -48,8 +49,7 @@ Pixel pixelAt(const std::string& png, int x, int y) {
 class DemoRender : public testing::Test {
   protected:
     void SetUp() override {
-        root = fs::temp_directory_path() / ("demorender_" + std::to_string(getpid()));
-        fs::remove_all(root);
+        root = tempDir.path();
         fs::create_directories(root / "bin" / "dll_cache");
         fs::copy_file(DEMORENDER, root / "bin" / "demorender");
         fs::permissions(root / "bin" / "demorender", fs::perms::owner_all);
@@ -64,7 +64,6 @@ class DemoRender : public testing::Test {
         writeKeys(sync, "testA_g", {{0, 0.0f, INTERP_STEP}});
         writeKeys(sync, "testA_b", {{0, 0.25f, INTERP_STEP}});
     }
-    void TearDown() override { fs::remove_all(root); }
 
     // Runs demorender from the root with `args`; its output goes to a log in the root.
     int run(const std::string& args) {
@@ -78,6 +77,7 @@ class DemoRender : public testing::Test {
         return std::string(std::istreambuf_iterator<char>(f), {});
     }
 
+    TempDir tempDir{"demorender"};
     fs::path root;
 };
 

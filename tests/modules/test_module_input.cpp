@@ -11,7 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../slot_of.h"
+#include "slot_of.h"
+#include "temp_dir.h"
 
 #include <cmath>
 #include <cstdint>
@@ -61,7 +62,7 @@ class ModuleInputSound : public testing::Test {
     void SetUp() override {
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        path = "/tmp/module_input_test_" + std::to_string(getpid()) + ".mp3";
+        path = tempDir.file("sine.mp3");
         ASSERT_TRUE(writeBytes(path, makeSineMp3(3.0, kBin * 44100.0 / 2048.0, 0.5f)));
         sound.init(nullptr);
         sound.load(path.c_str());
@@ -71,10 +72,8 @@ class ModuleInputSound : public testing::Test {
         testing::internal::GetCapturedStderr();
         input.setSound(&sound);
     }
-    void TearDown() override {
-        BASS_Free();
-        std::remove(path.c_str());
-    }
+    void TearDown() override { BASS_Free(); }
+    TempDir tempDir{"module_input"};
     std::string path;
     cSoundModule_bass sound;
     cModuleInput input;

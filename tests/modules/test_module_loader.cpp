@@ -2,6 +2,7 @@
 // copies actually loaded, and every failure it reports while the other plug-ins keep working.
 #include "file_utils.h"
 #include "module_loader.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -54,17 +55,15 @@ const std::string kNotALibrary(200, 'x');
 class ModuleLoader : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/module_loader_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        root = tempDir.path();
         bin = root + "/bin/";
         cache = bin + "dll_cache/";
         fs::create_directories(cache);
         startDir = get_current_dir();
     }
     void TearDown() override {
-        set_current_dir(startDir);
-        fs::remove_all(root); // the copies stay mapped; libraries are never unloaded
+        set_current_dir(startDir); // the directory goes with the fixture; the copies stay
+                                   // mapped, libraries are never unloaded
     }
 
     void addPlugin(const std::string& name) { fs::copy_file(TEST_PLUGIN_DIR + name, bin + name); }
@@ -76,6 +75,7 @@ class ModuleLoader : public testing::Test {
         return testing::internal::GetCapturedStderr();
     }
 
+    TempDir tempDir{"module_loader"};
     std::string root, bin, cache, startDir;
 };
 

@@ -11,6 +11,7 @@
 #include "sync_rocket.h"
 #include "track.h"
 #include "window.h"
+#include "temp_dir.h"
 
 #include <cmath>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -91,9 +93,8 @@ class Dispatch : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         static const WindowDesc desc{1280, 720, 1280, 720, false, false, false};
-        char pattern[] = "/tmp/scene_dispatch_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        tempDir.emplace("scene_dispatch");
+        root = tempDir->path();
         fs::create_directories(root + "/bin/dll_cache");
         for (const char* name :
              {"renderTestColourA.so", "renderTestColourB.so", "renderTestColourC.so"})
@@ -112,7 +113,7 @@ class Dispatch : public testing::Test {
         testing::internal::GetCapturedStderr();
         ASSERT_EQ(loader->modules().size(), 3u);
     }
-    static void TearDownTestSuite() { fs::remove_all(root); }
+    static void TearDownTestSuite() { tempDir.reset(); }
 
     void SetUp() override {
         tracks = root + "/tracks" + std::to_string(++testIndex) + "/";
@@ -156,6 +157,7 @@ class Dispatch : public testing::Test {
         EXPECT_NEAR(p[3], a, 1) << "alpha at " << x << "," << y;
     }
 
+    static std::optional<TempDir> tempDir;
     static std::string root;
     static gfxContext* gfx;
     static cModuleLoader* loader;
@@ -168,6 +170,7 @@ class Dispatch : public testing::Test {
     DispatchOverflow overflow;
 };
 
+std::optional<TempDir> Dispatch::tempDir;
 std::string Dispatch::root;
 gfxContext* Dispatch::gfx = nullptr;
 cModuleLoader* Dispatch::loader = nullptr;

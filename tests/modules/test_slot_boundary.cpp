@@ -8,6 +8,7 @@
 #include "isync.h"
 #include "module_loader.h"
 #include "slot_probe.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -84,15 +86,14 @@ class RecordingInput final : public iModuleInput {
 class SlotBoundary : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/slot_boundary_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        tempDir.emplace("slot_boundary");
+        root = tempDir->path();
         fs::create_directories(root + "/bin/dll_cache");
         fs::copy_file(TEST_PLUGIN_DIR "renderTestSlots.so", root + "/bin/renderTestSlots.so");
         loader = new cModuleLoader(root + "/bin/", root + "/bin/dll_cache/", "render*.so");
         loader->loadAll();
     }
-    static void TearDownTestSuite() { fs::remove_all(root); }
+    static void TearDownTestSuite() { tempDir.reset(); }
 
     template <typename F> static F entry(const char* name) {
         return reinterpret_cast<F>(dlsym(loader->modules().at(0).library, name));
@@ -103,10 +104,12 @@ class SlotBoundary : public testing::Test {
         g_calls.clear();
     }
 
+    static std::optional<TempDir> tempDir;
     static std::string root;
     static cModuleLoader* loader;
 };
 
+std::optional<TempDir> SlotBoundary::tempDir;
 std::string SlotBoundary::root;
 cModuleLoader* SlotBoundary::loader = nullptr;
 

@@ -3,6 +3,7 @@
 #include "audio_layer.h"
 #include "mp3_fixture.h"
 #include "sound_module.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -90,16 +91,11 @@ template <typename F> Captured capture(F&& f) {
 class Sound : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/sound_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = tempDir.path();
         const Captured c = capture([&] { sound.init(nullptr); });
         initLog = c.err;
     }
-    void TearDown() override {
-        BASS_Free();
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
+    void TearDown() override { BASS_Free(); }
     std::string fixture(const std::string& name, double seconds, double hz = kBinHz,
                         int rate = 44100, int channels = 2) {
         const std::string path = dir + "/" + name;
@@ -111,6 +107,7 @@ class Sound : public testing::Test {
     }
 
     cSoundModule_bass sound;
+    TempDir tempDir{"sound_test"};
     std::string dir, initLog;
 };
 

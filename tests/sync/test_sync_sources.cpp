@@ -2,6 +2,7 @@
 // name, and the MIDI bank.
 #include "sync_midi.h"
 #include "sync_rocket.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,7 @@ namespace {
 
 class Rocket : public testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/rocket_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ASSERT_TRUE(rocket.init((dir + "\\").c_str(), nullptr));
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void SetUp() override { ASSERT_TRUE(rocket.init((dir + "\\").c_str(), nullptr)); }
     // A linear track from (row0, value0) to (row1, value1).
     void writeTrack(const std::string& name, int32_t row0, float value0, int32_t row1,
                     float value1) {
@@ -34,7 +29,8 @@ class Rocket : public testing::Test {
     }
     float at(const char* name, int64_t ms) { return rocket.getValue(name, &ms); }
 
-    std::string dir;
+    TempDir tempDir{"rocket_test"};
+    std::string dir = tempDir.path();
     cSyncRocket rocket;
 };
 

@@ -1,5 +1,6 @@
 // synctool's command line: exit codes, what reaches stderr, and what a failed compile leaves.
 #include "track.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,8 @@ std::string contentOf(const std::string& path) {
 }
 
 struct Folder {
-    std::string path;
-    Folder() {
-        char pattern[] = "/tmp/synctool_cli_XXXXXX";
-        path = mkdtemp(pattern) ? pattern : "";
-    }
-    ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    TempDir dir{"synctool_cli"};
+    std::string path = dir.path();
 
     std::string file(const std::string& name, const std::string& content) const {
         std::ofstream(path + "/" + name, std::ios::binary) << content;

@@ -1,6 +1,7 @@
 // The timeline text: positions as rows and times, errors with their line, and a dump that
 // compiles back to the same keys.
 #include "timeline.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -53,14 +54,9 @@ void writeFile(const std::string& path, const std::string& content) {
 
 // A fresh folder holding OUTDIR "out", so a test sees what a write leaves beside OUTDIR too.
 struct Folders {
-    std::string parent, out;
-    Folders() {
-        char pattern[] = "/tmp/timeline_write_XXXXXX";
-        parent = mkdtemp(pattern) ? pattern : "";
-        out = parent + "/out";
-        mkdir(out.c_str(), 0755);
-    }
-    ~Folders() { std::system(("rm -rf '" + parent + "'").c_str()); }
+    TempDir dir{"timeline_write"};
+    std::string parent = dir.path(), out = parent + "/out";
+    Folders() { mkdir(out.c_str(), 0755); }
 };
 
 } // namespace
@@ -131,9 +127,8 @@ TEST(Timeline, ErrorsNameTheLine) {
 TEST(Timeline, DumpCompilesBackToTheSameFile) {
     const Timeline t = parse("cam 0 0.1 linear\ncam 17 3.14159274 smooth\ncam 40 -2 3\n");
     ASSERT_TRUE(t.errors.empty());
-    char pattern[] = "/tmp/timeline_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
+    const TempDir tempDir("timeline_test");
+    const std::string dir = tempDir.path();
     std::string error;
     ASSERT_TRUE(writeTracks(t, dir, error)) << error;
 
@@ -152,7 +147,6 @@ TEST(Timeline, DumpCompilesBackToTheSameFile) {
         EXPECT_EQ(again.tracks.at("cam")[i].interpolation, track->keys[i].interpolation);
     }
     keytrack_destroy(track);
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 TEST(Timeline, InterpolationsThePlayerCannotPlayAreErrors) {

@@ -1,6 +1,7 @@
 // Track files and curves: what a file turns into (also when it lies about itself), the four
 // interpolations against hand-computed values, and the track set's one read per name.
 #include "track.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -196,15 +197,7 @@ TEST(TrackFile, KeysOutOfOrderAreSortedAndDuplicatesCollapse) {
 
 class TrackSetTest : public testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/track_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        trackset_destroy(set);
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
+    void TearDown() override { trackset_destroy(set); }
     void writeTrack(const std::string& path, float value) {
         std::vector<uint8_t> f = fileWith(1);
         putKey(f, 0, value, INTERP_STEP);
@@ -213,7 +206,8 @@ class TrackSetTest : public testing::Test {
         std::fwrite(f.data(), 1, f.size(), file);
         std::fclose(file);
     }
-    std::string dir;
+    TempDir tempDir{"track_test"};
+    std::string dir = tempDir.path();
     TrackSet* set = nullptr;
 };
 

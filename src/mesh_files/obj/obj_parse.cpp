@@ -1,6 +1,8 @@
 // obj_parse.cpp - cObjLoader's reading half: the file into memory, then one small function per
 // statement over a parse state. See obj_loader.h.
 #include "obj_loader.h"
+
+#include "file_utils.h"
 #include "obj_numbers.h"
 
 #include <algorithm>
@@ -63,12 +65,6 @@ size_t readNumbers(const char*& p, const char* end, float* out, size_t max) {
         ++n;
     }
     return n;
-}
-
-// "\" separators work like "/", as everywhere in the system's file handling.
-std::string fileSystemPath(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
 }
 
 struct FileDescriptor {
@@ -165,7 +161,7 @@ void cObjLoader::load_file(const std::string& path) {
         std::exit(-1);
     }
     FileText text;
-    if (!text.open(fileSystemPath(path))) {
+    if (!text.open(to_fs_path(path))) {
         std::printf("File not found: \"%s in cObjLoader::load_file(..)\n", path.c_str());
         std::fflush(stdout);
         std::exit(-1);

@@ -9,6 +9,7 @@
 //
 // DISTFIELD_GOLDEN_UPDATE=1 rewrites the golden images instead (make_golden.sh).
 #include "image.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -71,9 +73,8 @@ std::vector<uint8_t> readGolden(const std::string& png) {
 class DistfieldGolden : public testing::TestWithParam<int> {
   protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/distfield_golden_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        tempDir.emplace("distfield_golden");
+        root = tempDir->path();
         fs::create_directories(root / "bin" / "dll_cache");
         fs::create_directories(root / "data" / "sync");
         fs::copy_file(DEMORENDER, root / "bin" / "demorender");
@@ -85,10 +86,12 @@ class DistfieldGolden : public testing::TestWithParam<int> {
                                     (root / "data" / "sync").string() + "' > /dev/null";
         ASSERT_EQ(std::system(compile.c_str()), 0) << compile;
     }
-    static void TearDownTestSuite() { fs::remove_all(root); }
+    static void TearDownTestSuite() { tempDir.reset(); }
 
+    static std::optional<TempDir> tempDir;
     static fs::path root;
 };
+std::optional<TempDir> DistfieldGolden::tempDir;
 fs::path DistfieldGolden::root;
 
 TEST_P(DistfieldGolden, FrameMatchesTheGoldenImage) {

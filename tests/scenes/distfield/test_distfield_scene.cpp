@@ -9,6 +9,7 @@
 #include "sync_rocket.h"
 #include "track.h"
 #include "window.h"
+#include "temp_dir.h"
 
 #include <cmath>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -37,9 +39,8 @@ class Distfield : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         static const WindowDesc desc{1280, 720, 1280, 720, false, false, false};
-        char pattern[] = "/tmp/distfield_scene_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        tempDir.emplace("distfield_scene");
+        root = tempDir->path();
         fs::create_directories(root + "/bin/dll_cache");
         fs::copy_file(PLUGIN, root + "/bin/renderModuleDistfield.so");
 
@@ -63,7 +64,7 @@ class Distfield : public testing::Test {
         scene = loader->modules()[0].scene;
         ASSERT_NE(scene, nullptr);
     }
-    static void TearDownTestSuite() { fs::remove_all(root); }
+    static void TearDownTestSuite() { tempDir.reset(); }
 
     void SetUp() override {
         tracks = root + "/tracks" + std::to_string(++testIndex) + "/";
@@ -124,6 +125,7 @@ class Distfield : public testing::Test {
         return nullptr;
     }
 
+    static std::optional<TempDir> tempDir;
     static std::string root, initLog;
     static gfxContext* real;
     static RecordingGfx* gfx;
@@ -139,6 +141,7 @@ class Distfield : public testing::Test {
     GLenum glError = GL_NO_ERROR;
 };
 
+std::optional<TempDir> Distfield::tempDir;
 std::string Distfield::root, Distfield::initLog;
 gfxContext* Distfield::real = nullptr;
 RecordingGfx* Distfield::gfx = nullptr;

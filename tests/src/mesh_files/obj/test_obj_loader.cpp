@@ -3,6 +3,7 @@
 // process. Files are written to a temporary directory per test binary.
 #include "obj_loader.h"
 #include "obj_numbers.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,10 @@
 
 namespace {
 
+// One directory for the binary, removed at exit.
 std::string tempDir() {
-    static std::string dir = [] {
-        char pattern[] = "/tmp/test_obj_loader_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return dir;
+    static const TempDir dir("test_obj_loader");
+    return dir.path();
 }
 
 std::string writeFile(const std::string& name, const std::string& text) {

@@ -15,12 +15,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// ---- internal -------------------------------------------------------------------------------
-
-static std::string to_posix(std::string path) {
+std::string to_fs_path(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
+
+// ---- internal -------------------------------------------------------------------------------
 
 // Joins the segments of an absolute "/"-path, dropping "." and resolving "..".
 static std::string normalise_absolute(const std::string& path, bool trailingSlash) {
@@ -43,7 +43,7 @@ static std::string normalise_absolute(const std::string& path, bool trailingSlas
 // ---- paths ----------------------------------------------------------------------------------
 
 std::string absolute_path(std::string path) {
-    path = to_posix(std::move(path));
+    path = to_fs_path(std::move(path));
     bool trailing = !path.empty() && path.back() == '/';
     if (!path.empty() && path[0] == '/') return normalise_absolute(path, trailing);
     std::string cwd = get_current_dir();
@@ -62,7 +62,7 @@ std::string get_current_dir() {
 
 void set_current_dir(const std::string& path) {
     // The outcome is deliberately not reported: a failed change shows up in the "cwd: " line.
-    int ignored = chdir(to_posix(path).c_str());
+    int ignored = chdir(to_fs_path(path).c_str());
     (void)ignored;
 }
 
@@ -70,15 +70,15 @@ void set_current_dir(const std::string& path) {
 
 bool file_exists(const std::string& path) {
     struct stat st;
-    return stat(to_posix(path).c_str(), &st) == 0;
+    return stat(to_fs_path(path).c_str(), &st) == 0;
 }
 
 bool file_exists_attr(const std::string& path) {
-    return access(to_posix(path).c_str(), F_OK) == 0;
+    return access(to_fs_path(path).c_str(), F_OK) == 0;
 }
 
 bool file_is_locked(const std::string& path) {
-    int fd = open(to_posix(path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(to_fs_path(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return true;
     // POSIX has no share modes; a writer announces "not done yet" with an exclusive flock.
     bool locked = flock(fd, LOCK_SH | LOCK_NB) != 0;
@@ -88,7 +88,7 @@ bool file_is_locked(const std::string& path) {
 
 int64_t file_mtime(const std::string& path) {
     struct stat st;
-    if (stat(to_posix(path).c_str(), &st) != 0) {
+    if (stat(to_fs_path(path).c_str(), &st) != 0) {
         std::fputs("## ERROR: Problem getting file time\n", stderr);
         return 0;
     }
@@ -97,7 +97,7 @@ int64_t file_mtime(const std::string& path) {
 
 int64_t file_size(const std::string& path) {
     struct stat st;
-    if (stat(to_posix(path).c_str(), &st) != 0) {
+    if (stat(to_fs_path(path).c_str(), &st) != 0) {
         std::fputs("## ERROR: Problem getting file size\n", stderr);
         return 0;
     }
@@ -121,7 +121,7 @@ static void report_system_error(const char* what, int code) {
 }
 
 bool file_delete(const std::string& path) {
-    if (unlink(to_posix(path).c_str()) == 0) return true;
+    if (unlink(to_fs_path(path).c_str()) == 0) return true;
     report_system_error("delete", errno);
     return false;
 }
@@ -148,7 +148,7 @@ static int copy_bytes(int in, int out) {
 }
 
 bool file_copy(const std::string& src, const std::string& dst, bool overwrite) {
-    std::string from = to_posix(src), to = to_posix(dst);
+    std::string from = to_fs_path(src), to = to_fs_path(dst);
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         report_system_error("copy", errno);
@@ -194,7 +194,7 @@ bool file_copy(const std::string& src, const std::string& dst, bool overwrite) {
 // ---- listing and names ----------------------------------------------------------------------
 
 void find_files(const std::string& pattern, std::vector<std::string>& out) {
-    std::string p = to_posix(pattern);
+    std::string p = to_fs_path(pattern);
     size_t slash = p.rfind('/');
     std::string dir = slash == std::string::npos ? "." : p.substr(0, slash + 1);
     std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
@@ -241,7 +241,7 @@ std::string file_name(const std::string& path) {
 // ---- reading --------------------------------------------------------------------------------
 
 bool read_whole_file(const std::string& path, std::string& content) {
-    std::string p = to_posix(path);
+    std::string p = to_fs_path(path);
     struct stat st;
     if (stat(p.c_str(), &st) != 0) return false;
     // A directory "exists" but is not a readable file: treat it as a failed open.

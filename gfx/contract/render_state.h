@@ -1,8 +1,9 @@
-// render_state.h - the 64-bit requested render state word and its lazy cache.
+// render_state.h - the 64-bit requested render state word.
 //
 // Callers (the host, post-processing, plug-ins) edit the requested word in place through
 // igfxContext::renderState(); nothing reaches GL until the next draw or clear, and then only
-// the fields whose bits changed. The bit positions are part of the host/plug-in contract.
+// the fields whose bits changed (render_state_cache.h). The bit positions are part of the
+// host/plug-in contract.
 //
 //   bit  0      depth write                 bits 12-15  blend source factor, colour
 //   bits 1-3    depth function index        bits 16-19  blend destination factor, colour
@@ -15,7 +16,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 // Depth function indices.
 enum DepthFunc : uint32_t {
@@ -109,21 +109,17 @@ inline void setColorMask(uint64_t& w, uint32_t rgba) {
 
 // Depth write on, LESS, fill, back faces culled, CCW front, no multisampling or alpha test,
 // blending (ONE, ZERO) for colour and alpha, all channels written.
-uint64_t defaultWord();
+inline uint64_t defaultWord() {
+    uint64_t w = 0;
+    setDepthWrite(w, true);
+    setDepthFunc(w, kDepthLess);
+    setPolygonMode(w, kPolygonFill);
+    setCulling(w, true);
+    setCullBack(w, true);
+    setFrontCCW(w, true);
+    setBlend(w, kBlendOne, kBlendZero, kBlendOne, kBlendZero);
+    setColorMask(w, 0xf);
+    return w;
+}
 
 } // namespace rs
-
-// The applied word mirrors GL; the requested word is what callers edit.
-struct RenderStateCache {
-    uint64_t applied = 0;
-    uint64_t requested = 0;
-    std::vector<uint64_t> stack;
-
-    // Sends the changed fields of `requested` to GL, in a fixed order, then applied = requested.
-    void apply();
-    void push() { stack.push_back(requested); }
-    // Takes effect at the next apply. An unmatched pop keeps the requested word.
-    void pop();
-    // The default word, pushed to GL in full (applied starts as its complement).
-    void reset();
-};

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// The path the file system takes for a data path written with either separator: every "\"
+// becomes "/". Everything in the system that opens a file by a data path goes through this.
+std::string to_fs_path(std::string path);
+
 // Absolute, normalised path with "/" separators: "." and ".." segments removed, a trailing
 // separator kept. Relative paths are taken from the current directory.
 std::string absolute_path(std::string path);

@@ -1,4 +1,4 @@
-// make_distfield_textures - draws the distance-field scene's images into a directory:
+// make_distfield_assets - draws the distance-field scene's images into <data>/textures/:
 //   tlv_wobble.png     256 x 256: three independent, seamlessly tiling noises (red: soft
 //                      fbm that ripples surfaces, green: ridged veins, blue: fine fbm). The
 //                      scene loads it clamped, so the shader wraps coordinates itself; the
@@ -12,7 +12,7 @@
 // with a glow).
 // Fixed seeds: every run writes the same pixels.
 //
-// Usage: make_distfield_textures <directory>
+// Usage: make_distfield_assets <data directory>
 #include "block_font.h"
 #include "picture.h"
 
@@ -91,7 +91,7 @@ bool writeWobble(const std::string& path) {
             const float ridge = 1.0f - std::fabs(veins.fbm(u, v, 4, 4) * 2.0f - 1.0f);
             pic.at(x, y) = {soft.fbm(u, v, 4, 4), std::pow(ridge, 3.0f), fine.fbm(u, v, 16, 3)};
         }
-    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_textures");
+    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_assets");
 }
 
 bool writeStripes(const std::string& path) {
@@ -112,7 +112,7 @@ bool writeStripes(const std::string& path) {
             pic.at(x, y) =
                 (dusk + Rgb{0.12f, 0.05f, 0.16f} * stripe) * (centre * (0.85f + 0.3f * n));
         }
-    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_textures");
+    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_assets");
 }
 
 // Fill from `top` to `bottom` colour over the letters' height, a glow of `halo` around them.
@@ -135,7 +135,7 @@ bool writeTolvane(const std::string& path) {
             pic.at(x, y) = shade(d, (y - 74.0f) / 100.0f, {1.0f, 1.0f, 1.0f}, {0.55f, 0.85f, 1.0f},
                                  {0.2f, 0.45f, 1.0f}, 9.0f);
         }
-    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_distfield_textures");
+    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_distfield_assets");
 }
 
 bool writeKelpmoor(const std::string& path) {
@@ -151,7 +151,7 @@ bool writeKelpmoor(const std::string& path) {
             pic.at(x, y) = shade(d, (y - 26.0f) / 90.0f, {0.75f, 1.0f, 0.8f}, {0.1f, 0.7f, 0.55f},
                                  {0.05f, 0.6f, 0.45f}, 7.0f);
         }
-    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_textures");
+    return pic.save(path, FIF_PNG, PNG_DEFAULT, "make_distfield_assets");
 }
 
 bool writePruxa(const std::string& path) {
@@ -166,17 +166,17 @@ bool writePruxa(const std::string& path) {
             pic.at(x, y) = shade(d, (y - 86.0f) / 90.0f, {1.0f, 0.9f, 0.6f}, {1.0f, 0.4f, 0.35f},
                                  {1.0f, 0.3f, 0.45f}, 8.0f);
         }
-    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_distfield_textures");
+    return pic.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_distfield_assets");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_distfield_textures <directory>\n");
+        std::fprintf(stderr, "usage: make_distfield_assets <data directory>\n");
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/";
+    const std::string dir = std::string(argv[1]) + "/textures/";
     FreeImage_Initialise(FALSE);
     bool ok = writeWobble(dir + "tlv_wobble.png");
     ok = writeStripes(dir + "stripeback02.png") && ok;

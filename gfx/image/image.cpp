@@ -1,6 +1,8 @@
 // image.cpp - see image.h. The only file that talks to FreeImage.
 #include "image.h"
 
+#include "file_utils.h"
+
 #include <FreeImage.h>
 
 #include <sys/stat.h>
@@ -90,8 +92,7 @@ Image loadImage(const std::string& path) {
 
     Image image;
     // Data paths are written with either separator; FreeImage opens them verbatim.
-    std::string fsPath = path;
-    std::replace(fsPath.begin(), fsPath.end(), '\\', '/');
+    const std::string fsPath = to_fs_path(path);
 
     image.error = fileProblem(fsPath);
     if (!image.error.empty()) return image;
@@ -135,9 +136,7 @@ bool saveImagePng(const std::string& path, int width, int height, const uint8_t*
                 row[FI_RGBA_ALPHA] = src[3];
             }
         }
-        std::string p = path;
-        std::replace(p.begin(), p.end(), '\\', '/');
-        saved = FreeImage_Save(FIF_PNG, bitmap, p.c_str(), PNG_DEFAULT) != 0;
+        saved = FreeImage_Save(FIF_PNG, bitmap, to_fs_path(path).c_str(), PNG_DEFAULT) != 0;
         FreeImage_Unload(bitmap);
     }
     if (!saved) std::fprintf(stderr, "## ERROR: cannot write image \"%s\"\n", path.c_str());

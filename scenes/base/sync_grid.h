@@ -1,0 +1,36 @@
+// sync_grid.h - the demo's musical grid in milliseconds: 145 beats per minute, 8 rows a
+// beat, 4 beats a bar, counted from 0 at the start of the music.
+//
+// The timeline (timeline/demo.timeline) places keys on bars ("b88"), the sync source
+// evaluates tracks on rows, and scenes, their tests and benchmarks think in milliseconds of
+// music; these convert between them. Bar 88 starts at 145 655.17 ms.
+#pragma once
+
+#include <cstdint>
+
+constexpr double kBeatsPerMinute = 145.0;
+constexpr double kRowsPerBeat = 8.0;
+constexpr double kBeatsPerBar = 4.0;
+constexpr double kMsPerBeat = 60000.0 / kBeatsPerMinute;
+constexpr double kMsPerRow = kMsPerBeat / kRowsPerBeat;
+constexpr double kMsPerBar = kMsPerBeat * kBeatsPerBar;
+
+constexpr double msAtRow(double row) {
+    return row * kMsPerRow;
+}
+constexpr double msAtBeat(double beat) {
+    return beat * kMsPerBeat;
+}
+constexpr double msAtBar(double bar) {
+    return bar * kMsPerBar;
+}
+// Fractional positions on the grid at a music time.
+constexpr double rowAtMs(int64_t ms) {
+    return static_cast<double>(ms) / kMsPerRow;
+}
+constexpr double beatAtMs(int64_t ms) {
+    return static_cast<double>(ms) / kMsPerBeat;
+}
+constexpr double barAtMs(int64_t ms) {
+    return static_cast<double>(ms) / kMsPerBar;
+}

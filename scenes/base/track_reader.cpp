@@ -1,0 +1,15 @@
+// track_reader.cpp - see track_reader.h.
+#include "track_reader.h"
+
+#include "imodule_input.h"
+#include "isync.h"
+
+float TrackReader::operator()(const char* name) const {
+    return (*this)(name, input_->getTimeMs());
+}
+
+float TrackReader::operator()(const char* name, int64_t timeMs) const {
+    // getValue takes the time by address; a local keeps the caller's value out of its reach.
+    const int64_t t = timeMs;
+    return input_->getSync()->getValue(name, &t);
+}
