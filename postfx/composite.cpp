@@ -78,7 +78,7 @@ void postInterlace(igfxContext* gfx, TextureHandle* source, iRenderTarget** dest
     postRegister(gfx, g_interlaceRegistered, "interlace", "post_interlace.vert",
                  "post_interlace.frag");
     if (!source) return; // the destination is not even cleared
-    beginClearingPass(gfx, kInterlace, destination);
+    beginPass(gfx, kInterlace, destination, 3);
     gfx->setTexture(kInterlace, kTex0, source);
     setScalar(gfx, kInterlace, kFill, fill ? 1.0f : 0.0f);
     endPass(gfx, destination);

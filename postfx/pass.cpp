@@ -31,18 +31,14 @@ void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** dest
                int clearFlags) {
     gfx->pushRenderState();
     postSetDefault2DState(gfx);
-    if (destination && *destination) (*destination)->bind(gfx, clearFlags);
-    gfx->useShader(shader);
-}
-
-void beginClearingPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination) {
-    gfx->pushRenderState();
-    postSetDefault2DState(gfx);
-    // A clear honours the depth write mask, which the 2-D state has just turned off: without
-    // this the depth of a pooled target would keep whatever its last user left there.
-    rs::setDepthWrite(*gfx->renderState(), true);
-    if (destination && *destination) (*destination)->bind(gfx, 3);
-    rs::setDepthWrite(*gfx->renderState(), false);
+    if (destination && *destination) {
+        // A clear honours the depth write mask, which the 2-D state has just turned off:
+        // without this a pooled target's depth would keep whatever its last user left there.
+        const bool clearsDepth = (clearFlags & 2) != 0;
+        if (clearsDepth) rs::setDepthWrite(*gfx->renderState(), true);
+        (*destination)->bind(gfx, clearFlags);
+        if (clearsDepth) rs::setDepthWrite(*gfx->renderState(), false);
+    }
     gfx->useShader(shader);
 }
 

@@ -25,8 +25,6 @@ void postRegister(igfxContext* gfx, bool& registered, const char* name, const ch
 // the shader. A null destination draws into whatever framebuffer is bound (postfx.h).
 void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination,
                int clearFlags = 0);
-// The same for the passes that clear their destination's colour and depth first.
-void beginClearingPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination);
 // Standard steps 6-8: draw the full-screen quad, unbind, pop.
 void endPass(igfxContext* gfx, iRenderTarget** destination);
 

@@ -78,7 +78,7 @@ void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** des
                  "post_vertoffset.frag");
     if (!source) return;
     // Cleared first: the shader leaves the rows the shifted image no longer covers untouched.
-    beginClearingPass(gfx, kVertOffset, destination);
+    beginPass(gfx, kVertOffset, destination, 3);
     gfx->setTexture(kVertOffset, kTex0, source);
     // The blur length is given in pixels of a 1280-wide frame and follows the destination;
     // without one the pass draws into the bound framebuffer, whose width the viewport holds.
