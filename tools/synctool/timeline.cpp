@@ -1,6 +1,8 @@
 // timeline.cpp - see timeline.h.
 #include "timeline.h"
 
+#include "file_utils.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cfloat>
@@ -124,16 +126,25 @@ bool rowInRange(ParseState& st, const std::string& what, double rows, int32_t& r
     return true;
 }
 
+// The value of an integer word (isIntegerWord) when it lies in lo..hi.
+bool integerInRange(const std::string& word, long long lo, long long hi, int32_t& out) {
+    errno = 0;
+    const long long n = std::strtoll(word.c_str(), nullptr, 10);
+    if (errno == ERANGE || n < lo || n > hi) return false;
+    out = int32_t(n);
+    return true;
+}
+
+// The interpolations the player evaluates; it reads any other number as 0.
+bool playable(long long interpolation) {
+    return interpolation >= 0 && interpolation <= 3;
+}
+
 bool parsePosition(ParseState& st, const std::string& word, int32_t& row) {
     if (isIntegerWord(word)) {
-        errno = 0;
-        const long long r = std::strtoll(word.c_str(), nullptr, 10);
-        if (errno == ERANGE || r < INT32_MIN || r > INT32_MAX) {
-            st.error("row " + shownText(word) + " is out of range (" + kRowRange + ")");
-            return false;
-        }
-        row = int32_t(r);
-        return true;
+        if (integerInRange(word, INT32_MIN, INT32_MAX, row)) return true;
+        st.error("row " + shownText(word) + " is out of range (" + kRowRange + ")");
+        return false;
     }
     if (word[0] == 'b') {
         double beats = 0;
@@ -186,12 +197,7 @@ bool parseInterpolation(ParseState& st, const std::string& word, int32_t& interp
             return true;
         }
     if (isIntegerWord(word)) {
-        errno = 0;
-        const long long n = std::strtoll(word.c_str(), nullptr, 10);
-        if (errno != ERANGE && n >= 0 && n <= 3) {
-            interpolation = int32_t(n);
-            return true;
-        }
+        if (integerInRange(word, 0, 3, interpolation)) return true;
         st.error("interpolation " + shownText(word) +
                  " is not one the player can play (0..3: step, linear, smooth, ramp); its "
                  "segment would read 0");
@@ -262,25 +268,6 @@ std::vector<std::string> wordsOf(const char* begin, const char* end) {
 
 std::string systemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
-}
-
-bool copyFile(const std::string& from, const std::string& to) {
-    std::FILE* in = std::fopen(from.c_str(), "rb");
-    if (!in) return false;
-    std::FILE* out = std::fopen(to.c_str(), "wb");
-    bool good = out != nullptr;
-    char buffer[65536];
-    while (good) {
-        const size_t n = std::fread(buffer, 1, sizeof buffer, in);
-        if (n > 0 && std::fwrite(buffer, 1, n, out) != n) good = false;
-        if (n < sizeof buffer) {
-            good = good && !std::ferror(in);
-            break;
-        }
-    }
-    std::fclose(in);
-    if (out) good = std::fclose(out) == 0 && good;
-    return good;
 }
 
 // Where a compile puts its tracks before they move into `dir`: a fresh folder beside it, or,
@@ -354,7 +341,7 @@ std::string trackNameProblem(const std::string& name) {
 }
 
 std::string keyProblem(const TrackKey& key) {
-    if (key.interpolation < 0 || key.interpolation > 3)
+    if (!playable(key.interpolation))
         return "interpolation " + std::to_string(key.interpolation) +
                " is not one the player can play (0..3)";
     if (!std::isfinite(key.value)) return "value is not a finite number";
@@ -418,7 +405,7 @@ bool writeTracks(const Timeline& timeline, const std::string& dir, std::string& 
         if (!good || lstat(t.target.c_str(), &old) != 0) continue;
         if (!S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) continue;
         t.hasBackup = link(t.target.c_str(), t.backup.c_str()) == 0 ||
-                      (S_ISREG(old.st_mode) && copyFile(t.target, t.backup));
+                      (S_ISREG(old.st_mode) && file_copy(t.target, t.backup, false));
         if (!t.hasBackup) {
             error = systemError("cannot keep a copy of " + t.target);
             good = false;
@@ -457,8 +444,7 @@ std::string dumpTrack(const std::string& name, const KeyTrack& track) {
     for (int32_t i = 0; i < track.key_count; ++i) {
         const TrackKey& k = track.keys[i];
         const int interp = k.interpolation;
-        std::string how =
-            interp >= 0 && interp < 4 ? kInterpolationNames[interp] : std::to_string(interp);
+        std::string how = playable(interp) ? kInterpolationNames[interp] : std::to_string(interp);
         std::snprintf(line, sizeof line, " %d %.9g %s\n", k.row, double(k.value), how.c_str());
         text += name + line;
     }
