@@ -61,7 +61,7 @@ void postDof(igfxContext* gfx, iRenderTarget* source, iRenderTarget** destinatio
     postRegister(gfx, g_dofRegistered, "dof", "post_dof.vert", "post_dof.frag");
     if (!source || !source->texture()) return;
     // The depth copy binds the source itself, so it has to happen before the destination is
-    // bound (targets do not nest).
+    // bound.
     TextureHandle* depth = gfx->depthTexture(source);
     TextureHandle* colour = source->texture();
     beginPass(gfx, kDof, destination);

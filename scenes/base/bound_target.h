@@ -11,9 +11,9 @@
 // (RenderTargetHandle) goes back to the pool. unbind() ends it early (before a pass that
 // binds targets of its own); the destructor then does nothing.
 //
-// Binding does not nest (a target's unbind returns to the screen's framebuffer, not to the
-// target bound before it), so a guard made while another is still bound reports the
-// assertion "render target bound inside another" and binds all the same.
+// A scene draws into one target at a time, so a guard made while another is still bound is
+// almost always a missing unbind(): it reports the assertion "render target bound inside
+// another" and binds all the same (its unbind then returns to the outer target).
 #pragma once
 
 struct RenderTargetHandle;

@@ -9,7 +9,5 @@ float TrackReader::operator()(const char* name) const {
 }
 
 float TrackReader::operator()(const char* name, int64_t timeMs) const {
-    // getValue takes the time by address; a local keeps the caller's value out of its reach.
-    const int64_t t = timeMs;
-    return input_->getSync()->getValue(name, &t);
+    return input_->getSync()->getValue(name, &timeMs);
 }

@@ -62,7 +62,7 @@ void cRenderModuleDistfield::render(iModuleInput* input) {
     postVignette(gfx, b->texture(), &a.target, 1.75f);
 
     // Over A: the ray-marched scene.
-    marchPass(input, a, b, t, scene);
+    marchPass(input, a, b, t, scene, divisor);
 
     // Glow, colour offset and the first logo only at full size.
     if (divisor == kScreenFull) {
@@ -82,7 +82,7 @@ void cRenderModuleDistfield::render(iModuleInput* input) {
 }
 
 void cRenderModuleDistfield::marchPass(iModuleInput* input, RenderTargetHandle& a,
-                                       RenderTargetHandle& b, int64_t t, int scene) {
+                                       RenderTargetHandle& b, int64_t t, int scene, int divisor) {
     igfxContext* gfx = input->getGfx();
     const TrackReader track(input);
     const float seconds = static_cast<float>(static_cast<double>(t) / 1000.0);
@@ -107,7 +107,6 @@ void cRenderModuleDistfield::marchPass(iModuleInput* input, RenderTargetHandle& 
     // quarter-size lease would create a target in the middle of the demo. At a quarter size
     // the march draws into B instead: its contents are dead from the vignette (which read
     // them) until the vertical offset (which clears it first).
-    const int divisor = distfield::resolutionDivisor(track("mch_scenever", t));
     RenderTargetHandle leased;
     if (divisor == kScreenFull) leased = gfx->acquireScreenRenderTarget(divisor);
     iRenderTarget* c = divisor == kScreenFull ? leased.target : b.target;

@@ -19,9 +19,10 @@ class cRenderModuleDistfield final : public cRenderModuleBase {
     const char* name() override { return "march_scene"; }
 
   private:
-    // Draws variant `scene` of the ray-march over A, reading its tracks at `t`.
+    // Draws variant `scene` of the ray-march over A, reading its tracks at `t`; `divisor` is the
+    // size render leased A and B at.
     void marchPass(iModuleInput* input, RenderTargetHandle& a, RenderTargetHandle& b, int64_t t,
-                   int scene);
+                   int scene, int divisor);
 
     TextureHandle* wobble_ = nullptr;     // the shader's "tex0"
     TextureHandle* background_ = nullptr; // behind scene 3
