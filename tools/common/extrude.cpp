@@ -137,7 +137,10 @@ float signedArea(const Loop& loop) {
     return twice * 0.5f;
 }
 
-Loop insetLoop(const Loop& loop, float distance) {
+// Each point moved by `distance` to the left of the loop's edges (inwards for outer loops,
+// into the solid around a hole), corners mitred. Keep `distance` under half the narrowest
+// stroke, or the loop turns over on itself.
+static Loop insetLoop(const Loop& loop, float distance) {
     const size_t n = loop.size();
     Loop out(n);
     auto leftNormal = [](Vec2 a, Vec2 b) {

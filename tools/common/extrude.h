@@ -17,11 +17,6 @@ using Loop = std::vector<Vec2>;
 // The area enclosed, positive for counter-clockwise loops.
 float signedArea(const Loop& loop);
 
-// Each point moved by `distance` to the left of the loop's edges (inwards for outer loops,
-// into the solid around a hole), corners mitred. Keep `distance` under half the narrowest
-// stroke, or the loop turns over on itself.
-Loop insetLoop(const Loop& loop, float distance);
-
 // Triangles covering `outer` minus `holes` (outer counter-clockwise, holes clockwise), three
 // points each, counter-clockwise, using only the loops' own points, so that their edges meet
 // the loops' edges exactly.

@@ -89,13 +89,3 @@ void append(Mesh& into, const Mesh& part) {
 void appendAs(Mesh& into, const Mesh& part, const std::string& name) {
     appendInto(into, part, &name);
 }
-
-void meshBounds(const Mesh& mesh, Vec3& lo, Vec3& hi) {
-    lo = hi = Vec3{0.0f, 0.0f, 0.0f};
-    for (size_t i = 0; i < mesh.vertices.size(); ++i) {
-        const Vec3 p = mesh.vertices[i].position;
-        if (i == 0) lo = hi = p;
-        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-    }
-}

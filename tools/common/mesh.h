@@ -86,6 +86,3 @@ void flipInsideOut(Mesh& mesh);
 void append(Mesh& into, const Mesh& part);
 // Adds all of `part`'s triangles to the one group `name` of `into`.
 void appendAs(Mesh& into, const Mesh& part, const std::string& name);
-
-// Smallest and largest corner of the box around the vertices; zeros for an empty mesh.
-void meshBounds(const Mesh& mesh, Vec3& lo, Vec3& hi);
