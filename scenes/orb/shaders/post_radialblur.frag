@@ -30,10 +30,10 @@ float dither(vec2 pixel) {
 void main() {
     vec4 picture = texture(tex0, uv);
     float strength = multiplier.x;
-    if (strength <= 0.0) {
-        colour = picture;
-        return;
-    }
+    // The tap count, not an early return, switches the glow off: a software rasteriser runs
+    // a loop whose bound is the same for every pixel only as often as that bound says, but
+    // may step through a skipped branch all the same.
+    int taps = strength > 0.0 ? kTaps : 0;
     float t = time_s.x;
     vec2 centre = vec2(0.5) + vec2(sin(t * 0.37), cos(t * 0.29)) * vec2(0.02, 0.03);
     vec2 toCentre = centre - uv;
@@ -45,19 +45,21 @@ void main() {
 
     vec4 gathered = vec4(0.0);
     float weights = 0.0;
-    for (int i = 0; i < kTaps; ++i) {
+    // Weights fall off as exp(-3 k / kTaps), one factor per tap.
+    float w = exp(-3.0 * offset / float(kTaps));
+    float fade = exp(-3.0 / float(kTaps));
+    for (int i = 0; i < taps; ++i, w *= fade) {
         float k = float(i) + offset;
-        float w = exp(-3.0 * k / float(kTaps));
         vec4 s = texture(tex0, uv + step * k);
         // Bright samples throw more light than dim ones.
         float bright = dot(s.rgb, vec3(0.3, 0.5, 0.2));
         gathered += s * w * (0.35 + bright);
         weights += w;
     }
-    gathered /= weights;
+    gathered /= max(weights, 1e-6);
 
     float falloff = dist.x / (dist.x + radius);
-    vec4 light = gathered * 1.6 * min(strength, 2.0) * falloff;
+    vec4 light = gathered * 1.6 * clamp(strength, 0.0, 2.0) * falloff;
     vec4 result = picture + light * (1.0 - 0.75 * picture.a);
     colour = vec4(min(result.rgb, vec3(1.0)), min(result.a, 1.0));
 }
