@@ -1,0 +1,67 @@
+#version 330 compatibility
+// Blinn-Phong in the violet spot light, with soft shadows from the shadow map (a comparison
+// sampler: each tap is already a 2 x 2 filtered test, nine taps soften the edge further).
+// The light's cone is the same round spot the light volume draws, so surfaces are lit
+// exactly where the shafts are. Outside the light: a dim cool fill and a rim, so shapes in
+// shadow still read as shapes.
+//
+// Inputs: "diffcol" the surface colour (may exceed 1 for a surface that should glare),
+// "ws_lightpos" the light in world space, "shadowmap_tex" its depth with comparison.
+
+uniform vec4 diffcol;
+uniform vec4 ws_lightpos;
+uniform sampler2DShadow shadowmap_tex;
+
+in vec3 wsPos;
+in vec3 wsNormal;
+in vec4 shadowClip;
+in vec3 wsEye;
+
+layout(location = 0) out vec4 fragColor;
+
+const vec3 kLight = vec3(0.80, 0.68, 1.00) * 1.7;
+const vec3 kFillSky = vec3(0.10, 0.11, 0.20);
+const vec3 kFillGround = vec3(0.03, 0.02, 0.04);
+
+float shadowTerm(vec3 ndc) {
+    vec3 at = ndc * 0.5 + 0.5;
+    // Sampled back faces are a tube's thickness behind the lit front: a small bias is enough.
+    at.z -= 0.0004;
+    vec2 texel = vec2(1.0 / 1024.0);
+    float sum = 0.0;
+    for (int y = -1; y <= 1; ++y)
+        for (int x = -1; x <= 1; ++x)
+            sum += texture(shadowmap_tex, vec3(at.xy + vec2(x, y) * texel * 1.5, at.z));
+    return sum / 9.0;
+}
+
+void main() {
+    vec3 n = normalize(wsNormal);
+    if (!gl_FrontFacing) n = -n;
+    vec3 toLight = ws_lightpos.xyz - wsPos;
+    float dist = length(toLight);
+    vec3 l = toLight / dist;
+    vec3 v = normalize(wsEye - wsPos);
+    vec3 h = normalize(l + v);
+
+    vec3 ndc = shadowClip.xyz / shadowClip.w;
+    float cone = smoothstep(1.0, 0.55, length(ndc.xy));
+    float lit = 0.0;
+    if (cone > 0.0 && ndc.z < 1.0) lit = cone * shadowTerm(ndc);
+    // Falls off with distance, normalised to 1 at the ring's centre.
+    float fallOff = clamp(125000.0 / (dist * dist), 0.0, 2.0);
+
+    float nl = max(dot(n, l), 0.0);
+    float nh = max(dot(n, h), 0.0);
+    float nv = max(dot(n, v), 0.0);
+    vec3 base = diffcol.rgb;
+    vec3 diffuse = base * kLight * nl;
+    vec3 specular = kLight * (0.55 * pow(nh, 60.0) + 0.12 * pow(nh, 8.0)) * step(0.0, dot(n, l));
+    vec3 direct = (diffuse + specular) * lit * fallOff;
+
+    vec3 fill = mix(kFillGround, kFillSky, n.y * 0.5 + 0.5);
+    vec3 ambient = (base + 0.15) * fill;
+    vec3 rim = vec3(0.35, 0.28, 0.6) * pow(1.0 - nv, 4.0) * 0.5;
+
+    fragColor = vec4(direct + ambient + rim, 1.0);
+}

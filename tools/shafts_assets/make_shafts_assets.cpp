@@ -1,0 +1,132 @@
+// make_shafts_assets - writes the light-shafts scene's files into <data>/:
+//   models/halftube04.obj        one arch of the ring: a tube of radius 0.03 bent into a half
+//                                circle of radius 4.5 in the x-y plane over +y, ball-ended and
+//                                closed (it casts a proper shadow). The scene scales it by 10
+//                                to 36: thin arches that nest with wide gaps for the light.
+//   models/tlvlogo.obj           "TOLVANE" in the block font, extruded with a bevel, 190 wide,
+//                                centred below the marker sphere (the scene draws it at 1/4).
+//   models/markings_sphere02.obj the sphere at the ring's centre (radius 1.3, drawn at 4),
+//                                with raised latitude bands that catch the light.
+//   textures/lut_lightvol2.png   32 slices of 32 x 32: deep violet blacks, cool shadows,
+//                                warm highlights, a gentle S-curve.
+// No randomness: every run writes the same bytes.
+//
+// Usage: make_shafts_assets <data directory>
+#include "block_font.h"
+#include "colour_lut.h"
+#include "extrude.h"
+#include "obj_writer.h"
+#include "primitives.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kTool = "make_shafts_assets";
+
+Mesh halfTube() {
+    // A rod of radius kRod bent into a half circle of radius kBend: a circle profile turned
+    // about y over pi (the kit's round shapes cover the -z side), with a ball on each end.
+    const float kBend = 4.5f, kRod = 0.03f;
+    std::vector<Vec2> circle;
+    const int around = 20;
+    for (int i = 0; i <= around; ++i) {
+        // Counter-clockwise from the bottom, so the outside lies on the right of the walk.
+        const float a = -0.5f * kPi + 2.0f * kPi * static_cast<float>(i) / around;
+        circle.push_back({kBend + kRod * std::cos(a), kRod * std::sin(a)});
+    }
+    Mesh arch = lathe(circle, 96, kPi, true, "tube");
+    for (float x : {kBend, -kBend}) {
+        Mesh end = uvSphere(kRod, 16, 8, "tube");
+        translate(end, {x, 0.0f, 0.0f});
+        append(arch, end);
+    }
+    // Turned about x it stands as an arch over +y, open towards -y.
+    rotate(arch, Vec3{1.0f, 0.0f, 0.0f}, 0.5f * kPi);
+    return arch;
+}
+
+Mesh logo() {
+    const std::string text = "TOLVANE";
+    Mesh m = extrude(textOutline(text), 2.0f, 0.18f, "logo");
+    // Centred on the origin in block units, then 120 units wide.
+    translate(m, {-0.5f * static_cast<float>(textBlocks(text)), -3.5f, 0.0f});
+    scale(m, 190.0f / static_cast<float>(textBlocks(text)));
+    // Below the marker sphere and a little towards the camera (model units: the scene
+    // draws the logo at a quarter of its size).
+    translate(m, {0.0f, -44.0f, 12.0f});
+    return m;
+}
+
+// Radius of the marked sphere at polar angle phi (0 at the bottom pole): bands rise by 4 %
+// with steep shoulders, so their rims catch the light as thin highlights.
+float markedRadius(float phi) {
+    static const float kBands[] = {0.9f, 1.3f, 1.5708f, 1.84f, 2.24f};
+    float r = 1.3f;
+    for (float band : kBands) {
+        const float d = std::fabs(phi - band) / 0.05f;
+        r += 0.05f * std::max(0.0f, std::min(1.0f, 1.6f - d));
+    }
+    return r;
+}
+
+Mesh markedSphere() {
+    std::vector<Vec2> profile;
+    const int steps = 80;
+    for (int i = 0; i <= steps; ++i) {
+        const float phi = kPi * static_cast<float>(i) / static_cast<float>(steps);
+        const float r = markedRadius(phi);
+        float x = r * std::sin(phi);
+        if (i == 0 || i == steps) x = 0.0f; // exactly on the axis: the poles close
+        profile.push_back({x, -r * std::cos(phi)});
+    }
+    return lathe(profile, 40, 2.0f * kPi, true, "sphere");
+}
+
+float smooth(float x) {
+    x = std::min(1.0f, std::max(0.0f, x));
+    return x * x * (3.0f - 2.0f * x);
+}
+
+// The scene's grade: a little more saturation, a gentle S-curve, shadows pushed to blue and
+// highlights to a warm white, and blacks lifted into deep violet so the empty air is never
+// dead black.
+Rgb lightGrade(Rgb c) {
+    const float lum0 = 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
+    Rgb s{lum0 + (c.r - lum0) * 1.15f, lum0 + (c.g - lum0) * 1.15f, lum0 + (c.b - lum0) * 1.15f};
+    auto curve = [](float x) {
+        x = std::min(1.0f, std::max(0.0f, x));
+        return x + (smooth(x) - x) * 0.45f;
+    };
+    s = {curve(s.r), curve(s.g), curve(s.b)};
+    const float lum = 0.2126f * s.r + 0.7152f * s.g + 0.0722f * s.b;
+    const float shadow = (1.0f - lum) * (1.0f - lum);
+    const float high = lum * lum;
+    s.r += -0.025f * shadow + 0.07f * high;
+    s.g += 0.005f * shadow + 0.035f * high;
+    s.b += 0.05f * shadow - 0.04f * high;
+    const Rgb lift{0.018f, 0.008f, 0.035f};
+    s.r += lift.r * (1.0f - s.r);
+    s.g += lift.g * (1.0f - s.g);
+    s.b += lift.b * (1.0f - s.b);
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <data directory>\n", kTool);
+        return 2;
+    }
+    const std::string dir = argv[1];
+    bool ok = writeObj(halfTube(), dir + "/models/halftube04.obj", kTool);
+    ok = writeObj(logo(), dir + "/models/tlvlogo.obj", kTool) && ok;
+    ok = writeObj(markedSphere(), dir + "/models/markings_sphere02.obj", kTool) && ok;
+    ok = writeLut(dir + "/textures/lut_lightvol2.png", 32, lightGrade, kTool) && ok;
+    return ok ? 0 : 1;
+}
