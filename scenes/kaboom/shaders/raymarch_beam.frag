@@ -1,0 +1,327 @@
+#version 330 compatibility
+// The reactor's containment: a glass cylinder (the model: radius 1, y 0..2 in object space,
+// placed by "modelmat") holding a dark steel chamber, the core ("thingy") standing on its floor
+// and an energy beam rising from the core to the ceiling. Everything inside is ray-marched
+// from the front face the rasteriser gives us to the point where the ray leaves the cylinder,
+// which is the chamber's wall, floor or ceiling, so every pixel ends on a surface and the
+// result is opaque.
+//
+// Inputs: "in_ws_eyepos" the eye in the world and "os_eyepos" the same eye in object space
+// (the ray's exit is solved in object space, where the cylinder is the unit one); "modelmat"
+// places the chamber; "nearfar" (near, far) bounds the march; "time_s" drives the beam's
+// flow; "in_thingy_height" is how far the core rises above the floor, in world units;
+// "midglow_fact" is the power of the beam and the core's glow (0 dim, 1 full, more flares).
+//
+// Budget: at most 48 march steps against the core's distance field; the beam's glow is
+// integrated in closed form along the ray (a soft line light), the filaments sampled on the
+// march steps.
+
+uniform mat4 modelmat;
+uniform vec4 in_ws_eyepos;
+uniform vec4 os_eyepos;
+uniform vec4 nearfar;
+uniform vec4 time_s;
+uniform vec4 in_thingy_height;
+uniform vec4 midglow_fact;
+
+in vec3 osPosition;
+in vec3 wsPosition;
+
+layout(location = 0) out vec4 fragColor;
+
+const int kSteps = 48;
+const vec3 kBeamCore = vec3(0.85, 0.97, 1.0);
+const vec3 kBeamHalo = vec3(0.10, 0.55, 1.00);
+const vec3 kFilament = vec3(0.35, 0.85, 1.00);
+const vec3 kHot = vec3(1.00, 0.55, 0.18);
+
+// The chamber in the world, from the model matrix.
+vec3 gAxis;     // a point on the axis at floor height
+float gRadius;  // inner radius
+float gFloor;   // y of the floor
+float gCeiling; // y of the ceiling
+float gTime;
+float gGlow;
+float gCoreTop; // y of the top of the core
+
+// ---- helpers --------------------------------------------------------------------------------
+
+mat2 rot(float a) {
+    float c = cos(a), s = sin(a);
+    return mat2(c, s, -s, c);
+}
+
+float hash13(vec3 p) {
+    p = fract(p * 0.1031);
+    p += dot(p, p.zyx + 31.32);
+    return fract((p.x + p.y) * p.z);
+}
+
+float noise3(vec3 p) {
+    vec3 i = floor(p), f = fract(p);
+    f = f * f * (3.0 - 2.0 * f);
+    float n000 = hash13(i), n100 = hash13(i + vec3(1, 0, 0));
+    float n010 = hash13(i + vec3(0, 1, 0)), n110 = hash13(i + vec3(1, 1, 0));
+    float n001 = hash13(i + vec3(0, 0, 1)), n101 = hash13(i + vec3(1, 0, 1));
+    float n011 = hash13(i + vec3(0, 1, 1)), n111 = hash13(i + vec3(1, 1, 1));
+    return mix(mix(mix(n000, n100, f.x), mix(n010, n110, f.x), f.y),
+               mix(mix(n001, n101, f.x), mix(n011, n111, f.x), f.y), f.z);
+}
+
+float sdTorus(vec3 p, float major, float minor) {
+    return length(vec2(length(p.xz) - major, p.y)) - minor;
+}
+
+float sdRoundCylinder(vec3 p, float radius, float halfHeight, float round) {
+    vec2 d = vec2(length(p.xz) - radius + round, abs(p.y) - halfHeight + round);
+    return min(max(d.x, d.y), 0.0) + length(max(d, 0.0)) - round;
+}
+
+// ---- the core -------------------------------------------------------------------------------
+
+// Material of the nearest surface of the last core() call: 0 steel, 1 the glowing orb,
+// 2 the spinning rings (steel with hot edges).
+float gMaterial;
+
+float core(vec3 p) {
+    vec3 q = p - gAxis;
+    float h = max(gCoreTop - gFloor, 0.0);
+
+    // A stepped pedestal on the floor.
+    float d = sdRoundCylinder(q - vec3(0.0, 1.5, 0.0), 19.0, 1.5, 0.5);
+    d = min(d, sdRoundCylinder(q - vec3(0.0, 4.2, 0.0), 13.0, 1.5, 0.5));
+    gMaterial = 0.0;
+
+    // The spindle rises with the core's height, ribbed every two units.
+    float spindleHalf = max(h * 0.5, 0.5);
+    vec3 s = q - vec3(0.0, spindleHalf, 0.0);
+    float spindle = sdRoundCylinder(s, 4.6 + 0.35 * sin(q.y * 3.14159), spindleHalf, 0.6);
+    d = min(d, spindle);
+
+    // Three rings turning on tilted axes around the top.
+    vec3 top = q - vec3(0.0, h, 0.0);
+    float rings = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        float fi = float(i);
+        vec3 r = top;
+        r.xy = rot(0.55 + fi * 0.9 + gTime * (0.6 + 0.25 * fi)) * r.xy;
+        r.yz = rot(fi * 1.7 + gTime * (0.45 - 0.2 * fi)) * r.yz;
+        rings = min(rings, sdTorus(r, 15.0 - fi * 3.2, 0.9));
+    }
+    if (rings < d) gMaterial = 2.0;
+    d = min(d, rings);
+
+    // The orb the beam leaves from.
+    float orb = length(top) - 6.5 - 0.5 * gGlow * sin(gTime * 7.0);
+    if (orb < d) gMaterial = 1.0;
+    return min(d, orb);
+}
+
+vec3 coreNormal(vec3 p) {
+    const vec2 k = vec2(1.0, -1.0) * 0.02;
+    return normalize(k.xyy * core(p + k.xyy) + k.yyx * core(p + k.yyx) + k.yxy * core(p + k.yxy) +
+                     k.xxx * core(p + k.xxx));
+}
+
+// ---- the beam -------------------------------------------------------------------------------
+
+// How much of the beam's height a point at y sees: none below the orb or above the ceiling.
+float beamSpan(float y) {
+    return smoothstep(gCoreTop - 1.0, gCoreTop + 5.0, y) * smoothstep(gCeiling + 2.0, gCeiling - 3.0, y);
+}
+
+// Light of a soft line along the axis, integrated along the ray from s0 to s1: the integral
+// of (1 + (distance / width)^2)^-2, distance measured across the axis. It falls off with the
+// cube of the ray's distance from the axis, so the beam lights the air around it and not the
+// whole chamber.
+float lineGlow(vec3 ro, vec3 rd, float s0, float s1, float width) {
+    vec2 o = ro.xz - gAxis.xz;
+    vec2 v = rd.xz;
+    float a = max(dot(v, v), 1e-5);
+    float b = dot(o, v);
+    float c = dot(o, o);
+    float k2 = width * width + max(c - b * b / a, 0.0);
+    float k = sqrt(k2);
+    float sa = sqrt(a);
+    float u0 = s0 + b / a, u1 = s1 + b / a;
+    float f0 = u0 / (2.0 * k2 * (k2 + a * u0 * u0)) + atan(sa * u0 / k) / (2.0 * k2 * k * sa);
+    float f1 = u1 / (2.0 * k2 * (k2 + a * u1 * u1)) + atan(sa * u1 / k) / (2.0 * k2 * k * sa);
+    float w2 = width * width;
+    return w2 * w2 * (f1 - f0);
+}
+
+// Three filaments twisting up the beam, thickening with the glow; density at p.
+float filaments(vec3 p) {
+    vec3 q = p - gAxis;
+    float y = q.y;
+    float span = beamSpan(p.y);
+    if (span <= 0.0) return 0.0;
+    float density = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        float fi = float(i);
+        float angle = y * (0.16 + 0.03 * fi) - gTime * (2.2 + 0.6 * fi) + fi * 2.094;
+        float radius = 3.0 + 2.2 * sin(y * 0.11 + gTime * 1.3 + fi * 1.7);
+        vec2 centre = radius * vec2(cos(angle), sin(angle));
+        float d = length(q.xz - centre);
+        density += exp(-d * d * 0.9);
+    }
+    // Pulses travelling up.
+    float pulse = 0.55 + 0.45 * sin(y * 0.35 - gTime * 9.0);
+    float grain = noise3(vec3(q.xz * 0.6, y * 0.25 - gTime * 3.0));
+    return density * pulse * (0.5 + grain) * span;
+}
+
+// ---- the chamber ----------------------------------------------------------------------------
+
+// Light the beam throws on a surface at p with normal n: a line light along the axis.
+vec3 beamLight(vec3 p, vec3 n) {
+    vec3 q = p - gAxis;
+    float y = clamp(q.y, gCoreTop - gFloor + 2.0, gCeiling - gFloor);
+    vec3 toBeam = vec3(0.0, y, 0.0) - q;
+    float d = length(toBeam);
+    float lambert = max(dot(n, toBeam / d), 0.0);
+    return (kBeamHalo * 0.7 + kBeamCore * 0.3) * lambert * (0.35 + gGlow) * 320.0 / (d * d + 300.0);
+}
+
+vec3 chamberSurface(vec3 p, vec3 n, vec3 rd) {
+    vec3 q = p - gAxis;
+    float angle = atan(q.z, q.x);
+    vec3 base = vec3(0.045, 0.05, 0.058);
+    vec3 emit = vec3(0.0);
+    if (n.y > 0.5) {
+        // Floor: concentric grooves and radial seams, a glowing ring around the pedestal.
+        float r = length(q.xz);
+        float groove = smoothstep(0.15, 0.0, abs(fract(r / 4.0) - 0.5) - 0.42);
+        float seam = smoothstep(0.02, 0.0, abs(fract(angle * 16.0 / 6.28318) - 0.5) - 0.46);
+        base *= 1.0 - 0.6 * max(groove, seam);
+        emit += kBeamHalo * smoothstep(1.0, 0.0, abs(r - 16.0)) * (0.4 + gGlow);
+    } else if (n.y < -0.5) {
+        // Ceiling: the emitter ring the beam runs into.
+        float r = length(q.xz);
+        emit += kBeamCore * smoothstep(2.0, 0.0, abs(r - 8.0)) * (0.5 + gGlow);
+        base *= 0.7;
+    } else {
+        // Wall: panels with dark seams, and lamps in rows that chase upward.
+        float u = angle * gRadius / 6.0;
+        float v = q.y / 6.0;
+        vec2 cell = fract(vec2(u, v)) - 0.5;
+        float seam = smoothstep(0.46, 0.49, max(abs(cell.x), abs(cell.y)));
+        base *= 1.0 - 0.7 * seam;
+        base *= 0.8 + 0.4 * hash13(floor(vec3(u, v, 3.0)));
+        float lampRow = smoothstep(0.12, 0.0, abs(cell.y)) * smoothstep(0.2, 0.1, abs(cell.x));
+        float chase = 0.5 + 0.5 * sin(floor(v) * 1.3 - gTime * 4.0);
+        emit += kHot * lampRow * chase * 0.6 * step(0.5, fract(floor(u) * 0.5));
+    }
+    vec3 lit = base * (vec3(0.05, 0.06, 0.08) + beamLight(p, n));
+    // The steel reflects the beam as a soft sheen.
+    vec3 h = normalize(normalize(gAxis + vec3(0.0, q.y, 0.0) - p) - rd);
+    lit += kBeamHalo * pow(max(dot(n, h), 0.0), 24.0) * 0.25 * (0.3 + gGlow);
+    return lit + emit;
+}
+
+// ---- the ray ----------------------------------------------------------------------------------
+
+// Where a ray o + t d (object space) leaves the unit cylinder y 0..2; t of entry in .x, exit
+// in .y.
+vec2 cylinderSpan(vec3 o, vec3 d) {
+    float a = max(dot(d.xz, d.xz), 1e-8);
+    float b = dot(o.xz, d.xz);
+    float c = dot(o.xz, o.xz) - 1.0;
+    float disc = max(b * b - a * c, 0.0);
+    float root = sqrt(disc);
+    vec2 side = vec2(-b - root, -b + root) / a;
+    float invY = 1.0 / (abs(d.y) > 1e-6 ? d.y : 1e-6);
+    vec2 slab = vec2(-o.y * invY, (2.0 - o.y) * invY);
+    slab = vec2(min(slab.x, slab.y), max(slab.x, slab.y));
+    return vec2(max(side.x, slab.x), min(side.y, slab.y));
+}
+
+void main() {
+    gAxis = (modelmat * vec4(0.0, 0.0, 0.0, 1.0)).xyz;
+    gRadius = length((modelmat * vec4(1.0, 0.0, 0.0, 0.0)).xyz);
+    gFloor = gAxis.y;
+    gCeiling = (modelmat * vec4(0.0, 2.0, 0.0, 1.0)).y;
+    gTime = time_s.x;
+    gGlow = max(midglow_fact.x, 0.0);
+    gCoreTop = gFloor + clamp(in_thingy_height.x, 0.0, gCeiling - gFloor - 6.0);
+
+    // t runs from the eye (0) to this fragment (1), the same in both spaces.
+    vec3 ro = in_ws_eyepos.xyz;
+    vec3 toFragment = wsPosition - ro;
+    float length1 = max(length(toFragment), 1e-4);
+    vec3 rd = toFragment / length1;
+    vec2 span = cylinderSpan(os_eyepos.xyz, osPosition - os_eyepos.xyz);
+    float sEnter = max(max(span.x, 0.0) * length1, nearfar.x);
+    float sExit = min(max(span.y, span.x) * length1, nearfar.y);
+
+    // March the core, gathering the filaments' light on the way.
+    float s = sEnter;
+    float filamentLight = 0.0;
+    bool hit = false;
+    for (int i = 0; i < kSteps; ++i) {
+        vec3 p = ro + rd * s;
+        float d = core(p);
+        if (d < 0.02 + s * 0.0015) {
+            hit = true;
+            break;
+        }
+        float stepLength = clamp(d, 0.6, 5.0);
+        filamentLight += filaments(p) * min(stepLength, 2.0);
+        s += stepLength;
+        if (s >= sExit) break;
+    }
+    // A ray that used up its steps without touching the core goes on to the chamber's wall.
+    s = hit ? min(s, sExit) : sExit;
+    vec3 p = ro + rd * s;
+
+    vec3 colour;
+    if (hit) {
+        float material = gMaterial;
+        vec3 n = coreNormal(p);
+        if (material == 1.0) {
+            // The orb: white-hot in the middle, cyan at the limb.
+            float facing = max(dot(n, -rd), 0.0);
+            colour = mix(kBeamHalo * 2.0, kBeamCore * 3.0, facing * facing) * (0.6 + gGlow);
+        } else {
+            vec3 steel = material == 2.0 ? vec3(0.20, 0.21, 0.24) : vec3(0.12, 0.125, 0.135);
+            colour = steel * (vec3(0.06, 0.07, 0.09) + beamLight(p, n) * 1.6);
+            vec3 h = normalize(normalize(gAxis + vec3(0.0, gCoreTop - gFloor, 0.0) - p) - rd);
+            colour += kBeamCore * pow(max(dot(n, h), 0.0), 40.0) * (0.5 + gGlow);
+            if (material == 2.0) {
+                float edge = pow(1.0 - abs(dot(n, rd)), 3.0);
+                colour += kHot * edge * (0.8 + 1.2 * gGlow);
+            }
+        }
+    } else {
+        // The chamber wall, floor or ceiling where the ray leaves the cylinder.
+        vec3 q = p - gAxis;
+        vec3 n;
+        if (p.y <= gFloor + 0.01) n = vec3(0.0, 1.0, 0.0);
+        else if (p.y >= gCeiling - 0.01) n = vec3(0.0, -1.0, 0.0);
+        else n = normalize(vec3(-q.x, 0.0, -q.z));
+        colour = chamberSurface(p, n, rd);
+    }
+
+    // The beam's light on everything in front of the surface: a white core in a blue halo.
+    float power = 0.45 + gGlow;
+    float core1 = lineGlow(ro, rd, sEnter, s, 2.2);
+    float halo = lineGlow(ro, rd, sEnter, s, 9.0);
+    vec3 closest = ro + rd * clamp(-dot(ro.xz - gAxis.xz, rd.xz) / max(dot(rd.xz, rd.xz), 1e-5),
+                                   sEnter, s);
+    float along = beamSpan(closest.y);
+    float pulse = 0.8 + 0.2 * sin(closest.y * 0.35 - gTime * 9.0);
+    colour += (kBeamCore * core1 * 1.2 + kBeamHalo * halo * 0.12) * along * pulse * power;
+    colour += kFilament * filamentLight * 0.16 * power;
+
+    // The glass: a cool Fresnel sheen and thin field rings that drift upward.
+    vec3 entry = ro + rd * sEnter;
+    vec3 glassNormal = normalize(vec3(entry.x - gAxis.x, 0.0, entry.z - gAxis.z));
+    float fresnel = pow(1.0 - abs(dot(rd, glassNormal)), 5.0);
+    float ringY = (entry.y - gFloor) / 7.0 - gTime * 0.25;
+    float ring = smoothstep(0.06, 0.0, abs(fract(ringY) - 0.5) - 0.44);
+    colour += vec3(0.35, 0.55, 0.7) * fresnel * 0.6 + kBeamHalo * ring * 0.12 * power;
+
+    // Film-like shoulder: the core stays white without the rest washing out.
+    colour = vec3(1.0) - exp(-colour * 1.15);
+    fragColor = vec4(colour, 1.0);
+}
