@@ -34,14 +34,18 @@ struct TunnelLayout {
     float positions[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 };
 
+//
+// The third and fourth copies also come at exactly 96 and 48: there the remainders have just
+// wrapped to 0, the other copies have jumped back by 96, and without them the tube would
+// have a hole from 42 to 90 ahead for that one value.
 inline TunnelLayout tunnelLayout(float o) {
     TunnelLayout layout;
     layout.broken = o < 96.0f;
     auto add = [&layout](float p) { layout.positions[layout.count++] = p; };
     if (o > -48.0f) add(std::fmod(o + 48.0f, kSegmentCycle) - kSegmentShift);
     if (o > 0.0f) add(std::fmod(o, kSegmentCycle) - kSegmentShift);
-    if (o > 96.0f) add(std::fmod(o, kSegmentCycle) + kSegmentCycle - kSegmentShift);
-    if (o > 48.0f) add(std::fmod(o + 48.0f, kSegmentCycle) + kSegmentCycle - kSegmentShift);
+    if (o >= 96.0f) add(std::fmod(o, kSegmentCycle) + kSegmentCycle - kSegmentShift);
+    if (o >= 48.0f) add(std::fmod(o + 48.0f, kSegmentCycle) + kSegmentCycle - kSegmentShift);
     return layout;
 }
 

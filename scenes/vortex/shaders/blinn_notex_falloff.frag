@@ -110,8 +110,10 @@ void main() {
         occlusion = 1.0;
         float soot = fbm(vec2(along * 0.5, around * 4.0));
         look.albedo = mix(vec3(0.13, 0.14, 0.16), vec3(0.04, 0.035, 0.03), damage * soot * 1.4);
-        float crack = 1.0 - abs(noise(vec2(along * 0.8, around * 6.0)) * 2.0 - 1.0);
-        float glow = pow(crack, 14.0) * damage;
+        // Cracks along the ridges of two noises, the finer one branching off the coarse.
+        float coarse = 1.0 - abs(noise(vec2(along * 1.1, around * 8.0)) * 2.0 - 1.0);
+        float fine = 1.0 - abs(noise(vec2(along * 3.1 + 7.0, around * 21.0)) * 2.0 - 1.0);
+        float glow = (pow(coarse, 28.0) + 0.6 * pow(fine, 36.0) * coarse) * damage;
         look.emission = vec3(1.6, 0.45, 0.08) * glow * 2.5 * max(diffcol.r, 0.3);
         look.specular = 0.2 * (1.0 - damage);
     }
@@ -130,7 +132,7 @@ void main() {
     vec3 h = normalize(l + v);
     float highlight = diffuse > 0.0 ? pow(max(dot(n, h), 0.0), look.gloss) : 0.0;
     // A dim lamp at the eye keeps the nearest walls from going black between light pulses.
-    float lamp = 0.1 * max(dot(n, v), 0.0) / (1.0 + pow(eyeDistance / 40.0, 2.0));
+    float lamp = 0.16 * max(dot(n, v), 0.0) / (1.0 + pow(eyeDistance / 40.0, 2.0));
     vec3 ambient = vec3(0.025, 0.035, 0.05);
 
     vec3 lit = look.albedo * (ambient + lamp + diffuse * falloff * diffcol.rgb) * occlusion +
