@@ -77,7 +77,7 @@ void main() {
         // Rivets in rows beside the seams.
         vec2 rivetCell = vec2(fract(along / 1.5) - 0.5, abs(acrossUnits) - 4.25);
         float rivet = 1.0 - smoothstep(0.09, 0.14, length(rivetCell * vec2(1.5, 1.0)));
-        float grime = fbm(vec2(along * 0.35, around * 3.0));
+        float grime = noise(vec2(along * 0.35, around * 3.0));
         look.albedo = vec3(0.15, 0.17, 0.2) * tone * (0.75 + 0.5 * grime);
         look.albedo = mix(look.albedo, vec3(0.42, 0.44, 0.46), rivet);
         look.specular = 0.25 + 0.5 * rivet + 0.2 * (1.0 - grime);
