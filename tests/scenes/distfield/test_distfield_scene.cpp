@@ -1,26 +1,11 @@
-// The distance-field plug-in on a real GL context: bin/renderModuleDistfield.so loaded by the
-// real loader from a temporary root, a real graphics context (seen through RecordingGfx), a
-// real sync source over .track files written here, and pixels read back from the frame.
-#include "gfx_context.h"
-#include "gl_test_context.h"
-#include "module_input.h"
-#include "module_loader.h"
-#include "recording_gfx.h"
-#include "sync_rocket.h"
-#include "track.h"
-#include "window.h"
-#include "temp_dir.h"
+// The distance-field plug-in on a real GL context (scene_harness.h): loaded by the real
+// loader from a temporary root, drawn by a real graphics context seen through RecordingGfx,
+// tracks written per frame, pixels read back from the frame.
+#include "scene_harness.h"
 
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <map>
-#include <memory>
+#include <array>
 #include <string>
 #include <vector>
-#include <optional>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -28,94 +13,36 @@ const char* const kTolvane = "data/textures/tolvane_logo.jpg";
 const char* const kKelp = "data/textures/logo_kelpmoor.png";
 const char* const kPruxa = "data/textures/pruxa_logo.jpg";
 
-void writeKeys(const std::string& base, const std::string& name, std::vector<TrackKey> keys) {
-    const std::string path = base + "_" + name + ".track";
-    ASSERT_EQ(keytrack_write(path.c_str(), keys.data(), int32_t(keys.size())), 0) << path;
-}
-
-// One real context and the plug-in for the whole binary; per test a fresh track directory,
-// sync source and module input, so each test decides every track value.
+// One context and plug-in for the whole binary; each test starts from neutral tracks and
+// decides the ones it is about.
 class Distfield : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        static const WindowDesc desc{1280, 720, 1280, 720, false, false, false};
-        tempDir.emplace("distfield_scene");
-        root = tempDir->path();
-        fs::create_directories(root + "/bin/dll_cache");
-        fs::copy_file(PLUGIN, root + "/bin/renderModuleDistfield.so");
-
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        real = new gfxContext();
-        real->init(&desc);
-        gfx = new RecordingGfx(real);
-        loader = new cModuleLoader(root + "/bin/", root + "/bin/dll_cache/", "render*.so");
-        loader->loadAll();
-        initSync = new cSyncRocket();
-        initSync->init((root + "/none/").c_str(), nullptr);
-        cModuleInput setup;
-        setup.setGfx(gfx);
-        setup.setSync(initSync);
-        if (loader->modules().size() == 1 && loader->modules()[0].scene)
-            loader->modules()[0].scene->initialise(&setup);
-        testing::internal::GetCapturedStdout();
-        initLog = testing::internal::GetCapturedStderr();
-        ASSERT_EQ(loader->modules().size(), 1u);
-        scene = loader->modules()[0].scene;
-        ASSERT_NE(scene, nullptr);
+        if (!h) h = new SceneHarness(PLUGIN, "distfield_scene");
+        ASSERT_NE(h->scene, nullptr);
+        scene = h->scene;
+        real = h->real;
+        gfx = h->gfx;
+        initLog = h->initLog;
     }
-    static void TearDownTestSuite() { tempDir.reset(); }
 
     void SetUp() override {
-        tracks = root + "/tracks" + std::to_string(++testIndex) + "/";
-        fs::create_directories(tracks);
-        // Everything neutral; a test overrides what it is about.
+        h->values.clear();
+        h->keys.clear();
         for (const char* name :
              {"mch_scenever", "march_scenenum", "blob_morph", "blob_distort", "blob_matmorph",
               "blob_logodistort", "slice_offset", "glowintensity", "tlvits", "kelp_its",
               "pruxa_its", "mch_vofs", "mch_vblur"})
-            values[name] = 0.0f;
+            h->values[name] = 0.0f;
     }
 
-    // Writes the tracks, then draws one frame the way the host does (clear, push, render,
-    // pop) at `timeMs`. Returns what went to stdout and stderr.
     std::string frame(int64_t timeMs = 2000) {
-        for (const auto& v : values) writeKeys(tracks, v.first, {{0, v.second, INTERP_STEP}});
-        sync = std::make_unique<cSyncRocket>();
-        sync->init(tracks.c_str(), nullptr);
-        input = std::make_unique<cModuleInput>();
-        input->setGfx(gfx);
-        input->setSync(sync.get());
-        input->setFixedTimeMs(timeMs);
-
-        *real->renderState() = rs::defaultWord();
-        real->setViewport(0, 0, 1280, 720);
-        real->setClearColor(0, 0, 0, 0);
-        real->setClearDepth(1);
-        real->clear(3);
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        gfx->clearJournal();
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        real->pushRenderState();
-        scene->render(input.get());
-        real->popRenderState();
-        glFinish();
-        glError = glGetError();
-        std::string out = testing::internal::GetCapturedStdout();
-        return out + testing::internal::GetCapturedStderr();
+        const std::string log = h->frame(timeMs);
+        glError = h->glError;
+        return log;
     }
-
-    // Mean of the frame's colour over a block around (x, y) (GL's bottom-up rows).
     static std::array<float, 3> mean(int x, int y, int size = 16) {
-        std::vector<unsigned char> px(size_t(size) * size * 4);
-        glReadPixels(x - size / 2, y - size / 2, size, size, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        std::array<float, 3> m{0, 0, 0};
-        for (size_t i = 0; i < px.size(); i += 4)
-            for (int c = 0; c < 3; ++c) m[c] += px[i + c];
-        for (float& v : m) v /= float(size * size);
-        return m;
+        return SceneHarness::mean(x, y, size);
     }
 
     // The march: the full-screen quad drawn with one of the four programs.
@@ -125,30 +52,21 @@ class Distfield : public testing::Test {
         return nullptr;
     }
 
-    static std::optional<TempDir> tempDir;
-    static std::string root, initLog;
+    static SceneHarness* h;
+    static std::string initLog;
     static gfxContext* real;
     static RecordingGfx* gfx;
-    static cModuleLoader* loader;
-    static cSyncRocket* initSync;
     static cRenderModuleBase* scene;
-    static int testIndex;
 
-    std::string tracks;
-    std::map<std::string, float> values;
-    std::unique_ptr<cSyncRocket> sync;
-    std::unique_ptr<cModuleInput> input;
+    std::map<std::string, float>& values = h->values;
     GLenum glError = GL_NO_ERROR;
 };
 
-std::optional<TempDir> Distfield::tempDir;
-std::string Distfield::root, Distfield::initLog;
+SceneHarness* Distfield::h = nullptr;
+std::string Distfield::initLog;
 gfxContext* Distfield::real = nullptr;
 RecordingGfx* Distfield::gfx = nullptr;
-cModuleLoader* Distfield::loader = nullptr;
-cSyncRocket* Distfield::initSync = nullptr;
 cRenderModuleBase* Distfield::scene = nullptr;
-int Distfield::testIndex = 0;
 
 } // namespace
 
@@ -314,12 +232,7 @@ TEST_F(Distfield, EveryModeAndSceneLeavesThePoolAndGlClean) {
                 const std::string log = frame(1000 + 700 * k + 1500 * n);
                 const std::string at = "version " + std::to_string(version) + " scene " +
                                        std::to_string(n) + " frame " + std::to_string(k);
-                EXPECT_EQ(real->renderTargetPool().outstanding(), 0) << at;
-                EXPECT_EQ(log.find("allocated rendertarget runtime"), std::string::npos)
-                    << at << "\n"
-                    << log;
-                EXPECT_EQ(log.find("##"), std::string::npos) << at << "\n" << log;
-                EXPECT_EQ(glError, GLenum(GL_NO_ERROR)) << at;
+                EXPECT_EQ(h->clean(log), "") << at;
                 // Something lit near the middle of the frame, not a flat or black picture.
                 const std::array<float, 3> centre = mean(640, 360, 200);
                 EXPECT_GT(centre[0] + centre[1] + centre[2], 60.0f) << at;
