@@ -1,14 +1,14 @@
 // make_pillars_assets - the title scene's models and textures, into <data>/models/ and
 // <data>/textures/:
 //   kaos.obj                  the sculpture: 24 broken rings (thick tube arcs) nested from
-//                             radius 10 to 38 around the origin, each turned its own way,
+//                             radius 24 to 70 around the origin, each turned its own way,
 //                             one group each, inner rings first, so that the scene can build
 //                             it surface by surface; and a 25th group, a small core. The
 //                             scene shows at most N - 1 of N surfaces, so the rings all land
 //                             and the core stays a seed that is never drawn.
 //   invsphere.obj             a unit sphere facing inwards; the scene scales it by 250.
-//   rocks02.obj               a ring of faceted rock pillars and a few boulders, in units the
-//                             scene scales by 42 (pillars 1.2 to 2.4 out, up to 3.4 high).
+//   rocks02.obj               a ring of seven faceted rock pillars and a few boulders, in
+//                             units the scene scales by 42 (pillars 2.2 to 2.9 out).
 //   title_brusqua_mask.png    1024 x 256: "VANTALOID" over "TIDES" in the kit's block font,
 //                             white on black with a soft halo.
 //   burn_gradient.png         512 x 288: white at the rim, a warm ember band across the middle
@@ -161,18 +161,18 @@ Mesh rocks() {
     Random rnd(4242u);
     // Eleven pillars round the ring, unevenly spaced and sized, so the scene's second,
     // quarter-turned copy falls between them rather than on top.
-    const int pillars = 11;
+    const int pillars = 7;
     for (int i = 0; i < pillars; ++i) {
         const float a = 2.0f * kPi * (i + rnd.range(-0.25f, 0.25f)) / pillars;
-        const float dist = rnd.range(1.35f, 2.3f);
-        const float radius = rnd.range(0.16f, 0.3f);
-        const float top = rnd.range(0.2f, 1.7f);
+        const float dist = rnd.range(2.2f, 2.9f);
+        const float radius = rnd.range(0.15f, 0.26f);
+        const float top = rnd.range(-0.2f, 1.5f);
         addPillar(mesh, g, dist * std::cos(a), -dist * std::sin(a), radius, -1.7f, top,
                   1000u + uint32_t(i));
     }
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 6; ++i) {
         const float a = rnd.range(0.0f, 2.0f * kPi);
-        const float dist = rnd.range(1.3f, 2.4f);
+        const float dist = rnd.range(2.1f, 3.0f);
         addBoulder(mesh, g, {dist * std::cos(a), -1.6f, -dist * std::sin(a)},
                    rnd.range(0.18f, 0.35f), 2000u + uint32_t(i));
     }
@@ -185,11 +185,11 @@ Mesh kaos() {
     Random rnd(777u);
     for (int i = 0; i < 24; ++i) {
         const int shell = i / 3;
-        const float radius = 10.0f + 4.0f * shell + rnd.range(-0.6f, 0.6f);
-        const float thickness = 1.0f + 0.12f * shell;
-        const float band = rnd.range(1.2f, 2.6f) + 0.15f * shell;
+        const float radius = 24.0f + 6.4f * shell + rnd.range(-0.8f, 0.8f);
+        const float thickness = 2.2f + 0.2f * shell;
+        const float band = rnd.range(2.5f, 5.0f) + 0.3f * shell;
         const float arc = rnd.range(1.25f, 1.9f) * kPi;
-        Mesh ring = thickTube(radius - thickness * 0.5f, radius + thickness * 0.5f, band, 64, arc,
+        Mesh ring = thickTube(radius - thickness * 0.5f, radius + thickness * 0.5f, band, 40, arc,
                               "ring" + std::to_string(i));
         // Each ring its own way: a tilt about a random horizontal axis, then a spin about y.
         const float heading = rnd.range(0.0f, 2.0f * kPi);
@@ -197,26 +197,72 @@ Mesh kaos() {
         rotate(ring, Vec3{0.0f, 1.0f, 0.0f}, rnd.range(0.0f, 2.0f * kPi));
         append(mesh, ring);
     }
-    append(mesh, icosphere(4.0f, 1, true, "core"));
+    append(mesh, icosphere(8.0f, 1, true, "core"));
     return mesh;
 }
 
 // ---- textures -------------------------------------------------------------------------------
 
-bool writeTitleMask(const std::string& path) {
-    const int w = 1024, h = 256;
-    Picture pic(w, h, Picture::kTopFirst);
-    const float cell = 14.0f;
-    const BlockTextField top("VANTALOID", w * 0.5f, 72.0f, cell);
-    const BlockTextField bottom("TIDES", w * 0.5f, 184.0f, cell);
+// 1 where the sample point (x, y) lies on a block of `text` set with its first glyph's top
+// left block at (left, top), blocks of `cell` pixels; else 0.
+float onBlock(const std::string& text, float left, float top, float cell, float x, float y) {
+    const int column = int(std::floor((x - left) / cell)), row = int(std::floor((y - top) / cell));
+    if (column < 0 || row < 0 || row >= kGlyphRows) return 0.0f;
+    const int index = column / kGlyphAdvance, inGlyph = column % kGlyphAdvance;
+    if (index >= int(text.size()) || inGlyph >= kGlyphColumns) return 0.0f;
+    const BlockGlyph* g = findGlyph(text[size_t(index)]);
+    return g && g->rows[row][inGlyph] == '#' ? 1.0f : 0.0f;
+}
+
+// Box blur of radius `r` along rows, then columns, wrapping nothing (edges read as black).
+std::vector<float> boxBlur(const std::vector<float>& in, int w, int h, int r) {
+    std::vector<float> tmp(in.size()), out(in.size());
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const float d =
-                std::min(top.distance(x + 0.5f, y + 0.5f), bottom.distance(x + 0.5f, y + 0.5f));
-            const float fill = clamp01(0.5f - d);
-            // A soft halo lets the spectrogram bleed a little past the letters.
-            const float halo = d > 0.0f ? 0.22f * std::exp(-d / 7.0f) : 0.0f;
-            const float v = std::max(fill, halo);
+            float sum = 0.0f;
+            for (int k = -r; k <= r; ++k)
+                if (x + k >= 0 && x + k < w) sum += in[size_t(y) * w + x + k];
+            tmp[size_t(y) * w + x] = sum / float(2 * r + 1);
+        }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            float sum = 0.0f;
+            for (int k = -r; k <= r; ++k)
+                if (y + k >= 0 && y + k < h) sum += tmp[size_t(y + k) * w + x];
+            out[size_t(y) * w + x] = sum / float(2 * r + 1);
+        }
+    return out;
+}
+
+// Solid block letters (4 x 4 samples a pixel at their edges) and a soft glow around them, so
+// that the spectrogram seen through them bleeds a little into the picture.
+bool writeTitleMask(const std::string& path) {
+    const int w = 1024, h = 256;
+    const float cell = 15.0f;
+    struct Line {
+        const char* text;
+        float top;
+    };
+    const Line lines[2] = {{"VANTALOID", 14.0f}, {"TIDES", 137.0f}};
+    std::vector<float> letters(size_t(w) * h, 0.0f);
+    for (const Line& line : lines) {
+        const float left = (w - cell * float(textBlocks(line.text))) * 0.5f;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                float covered = 0.0f;
+                for (int sy = 0; sy < 4; ++sy)
+                    for (int sx = 0; sx < 4; ++sx)
+                        covered += onBlock(line.text, left, line.top, cell, x + (sx + 0.5f) / 4.0f,
+                                           y + (sy + 0.5f) / 4.0f);
+                letters[size_t(y) * w + x] += covered / 16.0f;
+            }
+    }
+    const std::vector<float> glow = boxBlur(boxBlur(letters, w, h, 6), w, h, 6);
+    Picture pic(w, h, Picture::kTopFirst);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * w + x;
+            const float v = std::max(clamp01(letters[i]), 0.35f * glow[i]);
             pic.at(x, y) = {v, v, v};
         }
     return pic.save(path, FIF_PNG, PNG_DEFAULT, kTool);

@@ -1,6 +1,6 @@
 #version 330 compatibility
 // Dark chrome with an iridescent violet-to-gold sheen, reflecting a sky like the sphere's,
-// lit from above; bands of light run along each ring ("uv".x goes round it) with "time_s".
+// lit by the scene's lamp above the centre; bands of light run along each ring ("uv".x goes round it) with "time_s".
 // A surface still flying in ("away" above 0) glows hot and cools as it lands.
 
 uniform vec4 ws_eye_pos;
@@ -30,19 +30,26 @@ void main() {
 
     // Thin-film sheen: the hue turns with the viewing angle.
     vec3 film = 0.5 + 0.5 * cos(6.2831 * (vec3(0.0, 0.33, 0.67) + facing * 1.3 + uv.y * 0.4));
-    vec3 metal = mix(vec3(0.30, 0.22, 0.45), vec3(0.95, 0.70, 0.35), film.g) * 0.9;
+    vec3 metal = mix(vec3(0.50, 0.38, 0.80), vec3(1.0, 0.80, 0.48), film.g);
 
-    vec3 l = normalize(vec3(0.3, 1.0, 0.2));
+    // The scene's warm lamp hangs above the centre (the rocks are lit by it too); a cool fill
+    // comes from the other side so no ring goes black.
+    vec3 toLamp = vec3(0.0, 50.0, 0.0) - worldPos;
+    vec3 l = normalize(toLamp);
+    vec3 lamp = vec3(1.0, 0.62, 0.36) * (1.6 / (1.0 + dot(toLamp, toLamp) * 0.0004));
     float diffuse = max(dot(n, l), 0.0);
-    float specular = pow(max(dot(n, normalize(l + v)), 0.0), 90.0);
+    float specular = pow(max(dot(n, normalize(l + v)), 0.0), 60.0);
+    float fill = max(dot(n, normalize(vec3(-0.4, -0.6, 0.7))), 0.0);
 
-    vec3 lit = metal * (0.10 + 0.55 * diffuse) + skyColour(r) * mix(0.35, 1.0, fresnel) * metal * 1.4
-               + specular * vec3(1.0, 0.9, 0.8) * 1.5;
+    vec3 lit = metal * (0.30 + lamp * diffuse + vec3(0.25, 0.3, 0.55) * fill)
+               + skyColour(r) * mix(0.45, 1.2, fresnel) * metal * 1.5 + specular * lamp * 2.0;
 
     // Pulses running round the rings.
     float band = fract(uv.x * 6.0 - time_s.x * 0.45 + uv.y * 0.5);
     float pulse = smoothstep(0.0, 0.04, band) * (1.0 - smoothstep(0.04, 0.14, band));
-    lit += pulse * vec3(1.0, 0.45, 0.85) * 0.9;
+    lit += pulse * vec3(1.0, 0.45, 0.85) * 1.4;
+    // Thin glowing seams along the ring edges.
+    lit += smoothstep(0.9, 1.0, abs(uv.y * 2.0 - 1.0)) * vec3(0.9, 0.5, 1.0) * 0.6;
 
     // Heat of a surface still on its way in.
     float heat = clamp(away, 0.0, 1.0);
