@@ -31,6 +31,7 @@ function(add_scene_plugin name)
         VISIBILITY_INLINES_HIDDEN ON)
     if(PLUGIN_OUTPUT_DIRECTORY STREQUAL DEMO_BIN_DIR)
         add_dependencies(demo ${name})
+        install(TARGETS ${name} LIBRARY DESTINATION bin) # the release archive (Package.cmake)
     endif()
 
     if(PLUGIN_SHADERS)

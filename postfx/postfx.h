@@ -122,3 +122,6 @@ void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** des
 constexpr int kRandomTableSize = 131072;
 float postRandomEntry(int index); // the table, filled at module start
 int postGrainCursor();            // 0 at start; advanced by 2 per postGrain call
+// Moves the cursor (taken modulo the table size), for a scene that draws from the table itself
+// and leaves the grain a fixed place to continue from.
+void postSetGrainCursor(int cursor);

@@ -55,6 +55,10 @@ int postGrainCursor() {
     return g_grainCursor;
 }
 
+void postSetGrainCursor(int cursor) {
+    g_grainCursor = ((cursor % kRandomTableSize) + kRandomTableSize) % kRandomTableSize;
+}
+
 void postGrain(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float opacity,
                float time) {
     if (!g_grainRegistered) {

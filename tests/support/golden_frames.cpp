@@ -104,6 +104,8 @@ bool check(const std::string& root, const std::string& golden, int ms, bool upda
         return false;
     }
     if (update) {
+        std::error_code ignored; // a new scene's first run makes its folder
+        fs::create_directories(fs::path(golden).parent_path(), ignored);
         const bool saved = saveImagePng(golden, kW, kH, frame.data());
         std::printf("%s %s\n", saved ? "wrote" : "FAIL: cannot write", golden.c_str());
         return saved;

@@ -1,7 +1,7 @@
 // recording_gfx.h - a graphics context for scene tests that passes every call on to a real
 // gfxContext and keeps a journal of the ones a scene's pass chain is judged by: programs
-// selected, vector uniforms and samplers set, quads drawn (with the blend factors and the
-// viewport they were drawn with), targets leased and textures loaded.
+// selected, vector and matrix uniforms and samplers set, quads drawn (with the blend factors
+// and the viewport they were drawn with), targets leased and textures loaded.
 //
 // A plug-in reaches the host only through igfxContext, so handing it this object instead of
 // the real context shows everything the scene and its compiled-in post-processing do, while
@@ -22,6 +22,10 @@ class RecordingGfx final : public igfxContext {
         std::string shader, uniform;
         std::array<float, 4> value;
     };
+    struct Matrix {
+        std::string shader, uniform;
+        std::array<float, 16> value;
+    };
     struct Sampler {
         std::string shader, sampler;
         TextureHandle* texture;
@@ -41,6 +45,7 @@ class RecordingGfx final : public igfxContext {
     void clearJournal() {
         used.clear();
         vectors.clear();
+        matrices.clear();
         samplers.clear();
         quads.clear();
         leases.clear();
@@ -72,6 +77,7 @@ class RecordingGfx final : public igfxContext {
 
     std::vector<std::string> used;
     std::vector<Vector> vectors;
+    std::vector<Matrix> matrices;
     std::vector<Sampler> samplers;
     std::vector<Quad> quads;
     std::vector<Lease> leases;
@@ -151,6 +157,9 @@ class RecordingGfx final : public igfxContext {
     }
     void setMatrix(const std::string& shader, const std::string& uniform,
                    const float* m16) override {
+        Matrix m{shader, uniform, {}};
+        for (int i = 0; i < 16; ++i) m.value[i] = m16[i];
+        matrices.push_back(m);
         real_->setMatrix(shader, uniform, m16);
     }
     void setVector(const std::string& shader, const std::string& uniform,

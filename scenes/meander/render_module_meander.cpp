@@ -1,0 +1,213 @@
+// render_module_meander.cpp - see render_module_meander.h.
+#include "render_module_meander.h"
+
+#include "imodel.h"
+#include "imodule_input.h"
+#include "irender_target.h"
+#include "meander_rules.h"
+#include "postfx.h"
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// Uniform and program names as strings once, not once per instance.
+const std::string kTrailShader = "blinn_notex_ctrao";
+const std::string kBackgroundShader = "unshaded_textured_wave";
+const std::string kMvp = "mvp";
+const std::string kModelMat = "modelmat";
+const std::string kModelMatIT = "modelmatIT";
+const std::string kDiffCol = "diffcol";
+const std::string kLightPos = "ws_lightpos";
+const std::string kWsToVs = "ws_to_vs";
+const std::string kTex = "tex";
+const std::string kTexLines = "tex_lines";
+const std::string kColor = "color";
+const std::string kWaveH = "wave_h";
+
+const char* const kMarkings = "data/textures/markings04.jpg";
+const char* const kMarkingsLines = "data/textures/markings04_lines.jpg";
+
+// Kept for the whole run: the walk is built on the first frame, the rotations on the first
+// trail, and the camera is set afresh every frame.
+float g_path[meander::kPathPoints][3];
+bool g_pathBuilt = false;
+float g_rotations[meander::kRotations][16];
+bool g_rotationsBuilt = false;
+Camera g_camera;
+
+void add(float out[3], const meander::Vec3f& c, float x, float y, float z) {
+    out[0] = c.x + x;
+    out[1] = c.y + y;
+    out[2] = c.z + z;
+}
+
+} // namespace
+
+void cRenderModuleMeander::initialise(iModuleInput* input) {
+    igfxContext* gfx = input->getGfx();
+    gfx->loadShader(kTrailShader, "data/shaders/blinn_notex_ctrAO.vert",
+                    "data/shaders/blinn_notex_ctrAO.frag");
+    joint_ = gfx->loadModel("joint", "data/models/flat_joint.obj");
+    markings_ = gfx->loadModel("markings", "data/models/markings.obj");
+    spikes_[0] = gfx->loadModel("spike0", "data/models/spike_dodeca_chamfer.obj");
+    spikes_[1] = gfx->loadModel("spike1", "data/models/spike_icosa_chamfer.obj");
+    spikes_[2] = gfx->loadModel("spike2", "data/models/spike_octa_chamfer.obj");
+    loadTexture(gfx, kMarkings, kLoadRepeatedMipmapped);
+    loadTexture(gfx, kMarkingsLines, kLoadRepeatedMipmapped);
+    gfx->loadShader(kBackgroundShader, "data/shaders/unshaded_textured_wave.vert",
+                    "data/shaders/unshaded_textured_wave.frag");
+}
+
+void cRenderModuleMeander::render(iModuleInput* input) {
+    igfxContext* gfx = input->getGfx();
+    const TrackReader track(input);
+
+    // The walk, once; the grain continues after the part of the table it used.
+    if (!g_pathBuilt) {
+        meander::buildPath(postRandomEntry, g_path);
+        postSetGrainCursor(meander::kCursorAfterPath);
+        g_pathBuilt = true;
+    }
+
+    RenderTargetHandle a = gfx->acquireScreenRenderTarget(kScreenFull);
+    float glow[3] = {190.0f, 255.0f, 1.3f};
+    const int version = meander::version(track("rnd_scenever"));
+    if (version == meander::kVersionBackground) {
+        drawVersion(input, a, version);
+        glow[0] = 128.0f, glow[1] = 128.0f, glow[2] = 1.25f;
+    } else if (version == meander::kVersionRolled) {
+        drawVersion(input, a, version);
+        glow[0] = 128.0f, glow[1] = 64.0f, glow[2] = 1.25f;
+    } else {
+        // Nothing to draw: the chain runs on an empty target, not on whatever the pool's
+        // last user left in it.
+        gfx->setClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        BoundTarget bound(gfx, a, kClearColourDepth);
+    }
+
+    RenderTargetHandle b = gfx->acquireScreenRenderTarget(kScreenFull);
+    postVignette(gfx, a->texture(), &b.target, 1.0f);                   // A -> B
+    postBloom(gfx, b->texture(), &a.target, glow[0], glow[1], glow[2]); // B -> A
+    // A -> B. The streaks borrow three more full-size targets while A and B are held: two
+    // more than the pool starts with, made on the first frame and reused from then on.
+    const float streak[3] = {100.0f, 100.0f, 1.3f};
+    postStreaksAdd(gfx, a->texture(), &b.target, input->getTimeSeconds(), streak,
+                   track("rnd_streaks_its"));
+    postColOffset(gfx, b->texture(), &a.target); // B -> A
+    postBlit(gfx, a->texture());                 // A into the host's framebuffer
+    // B, then A, go back to the pool as the leases leave scope.
+}
+
+void cRenderModuleMeander::drawVersion(iModuleInput* input, RenderTargetHandle& a, int version) {
+    igfxContext* gfx = input->getGfx();
+    const TrackReader track(input);
+
+    // The camera looks at the middle of the newest 61 points, from the side and a little below.
+    const int n = meander::instanceCount(track("rndwalk_num_inst"));
+    const meander::Vec3f c = meander::windowCentre(g_path, meander::cameraWindow(n));
+    const float side = version == meander::kVersionBackground ? 1.85f : 2.85f;
+    float eye[3], target[3];
+    add(eye, c, side, -0.5f, side);
+    add(target, c, 0.0f, -0.35f, 0.0f);
+    const float up[3] = {0.0f, 1.0f, 0.0f};
+    g_camera.setLookAt(eye, target, up);
+    g_camera.setPerspective(75.0f, viewportAspect(gfx), 0.25f, 50.0f);
+
+    // T: the trail, once, or four times with the camera rolled.
+    if (version == meander::kVersionBackground)
+        gfx->setClearColor(0.06125f, 0.06125f, 0.06125f, 1.0f);
+    else
+        gfx->setClearColor(0.1f, 0.1f, 0.1f, 1.0f);
+    RenderTargetHandle t = gfx->acquireScreenRenderTarget(kScreenFull);
+    {
+        BoundTarget bound(gfx, t, kClearColourDepth);
+        if (version == meander::kVersionBackground) {
+            drawTrail(input, g_camera);
+        } else {
+            static const float ups[4][3] = {{0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+            for (const float* rolled : ups) {
+                g_camera.setUp(rolled);
+                drawTrail(input, g_camera);
+            }
+        }
+    }
+
+    // T -> A, torn by the glitch.
+    postDigitalGlitch(gfx, t->texture(), &a.target, input->getTimeSeconds(), track("rnd_glitch"));
+
+    // Over A: the background, behind the trail (T and A share the depth buffer of their size).
+    if (version == meander::kVersionBackground) {
+        BoundTarget bound(gfx, a, kClearNone);
+        drawBackground(input, g_camera);
+    }
+    // T goes back here.
+}
+
+void cRenderModuleMeander::drawTrail(iModuleInput* input, Camera& camera) {
+    igfxContext* gfx = input->getGfx();
+    const TrackReader track(input);
+
+    gfx->useShader(kTrailShader);
+    const float light[4] = {0.0f, 50.0f, 0.0f, 0.0f};
+    gfx->setVector(kTrailShader, kLightPos, light);
+    if (!g_rotationsBuilt) {
+        meander::buildRotations(postRandomEntry, g_rotations);
+        g_rotationsBuilt = true;
+    }
+    postSetGrainCursor(meander::kCursorAfterTrail);
+
+    const int n = meander::instanceCount(track("rndwalk_num_inst"));
+    const meander::Span span = meander::trailSpan(n);
+    const float* viewProjection = camera.viewProjection();
+    for (int i = span.begin; i < span.end; ++i) {
+        const float u = meander::age(n, i);
+        float model[16], mvp[16], colour[4];
+        meander::instanceModel(g_rotations[i % meander::kRotations], meander::instanceSize(u, i),
+                               g_path[i], model);
+        mat_product(mvp, model, viewProjection);
+        gfx->setMatrix(kTrailShader, kMvp, mvp);
+        gfx->setMatrix(kTrailShader, kModelMat, model);
+        // A rotation and a uniform scale: the matrix itself turns normals the right way; the
+        // shader normalises them.
+        gfx->setMatrix(kTrailShader, kModelMatIT, model);
+        meander::diffuseColour(u, colour);
+        gfx->setVector(kTrailShader, kDiffCol, colour);
+        iModel* spike = spikes_[meander::spikeModel(i)];
+        if (spike) spike->draw(gfx);
+    }
+}
+
+void cRenderModuleMeander::drawBackground(iModuleInput* input, const Camera& camera) {
+    igfxContext* gfx = input->getGfx();
+    const TrackReader track(input);
+
+    // Its own camera, circling on the spot and looking a little up, with the trail camera's
+    // up vector and projection.
+    Camera background = camera;
+    const float s = input->getTimeSeconds();
+    const float eye[3] = {2.0f, track("rnd_markheight"), 3.0f};
+    const float target[3] = {eye[0] + 3.0f * std::cos(s), eye[1] + 1.05f,
+                             eye[2] + 3.0f * std::sin(s)};
+    background.setLookAt(eye, target, camera.up());
+
+    float model[16], mvp[16];
+    mat_scale(model, 1.5f, 1.5f, 1.5f);
+    mat_product(mvp, model, background.viewProjection());
+
+    gfx->useShader(kBackgroundShader);
+    gfx->setMatrix(kBackgroundShader, kMvp, mvp);
+    gfx->setMatrix(kBackgroundShader, kWsToVs, background.view());
+    gfx->setTexture(kBackgroundShader, kTex, loadTexture(gfx, kMarkings, kLoadRepeatedMipmapped));
+    gfx->setTexture(kBackgroundShader, kTexLines,
+                    loadTexture(gfx, kMarkingsLines, kLoadRepeatedMipmapped));
+    const float colour[4] = {0.1f, 0.1f, 0.1f, 0.1f};
+    gfx->setVector(kBackgroundShader, kColor, colour);
+    const float h = track("rnd_bg_h");
+    const float wave[4] = {h, h, h, h};
+    gfx->setVector(kBackgroundShader, kWaveH, wave);
+    if (markings_) markings_->draw(gfx);
+}
+
+DEMO_EXPORT_SCENE(cRenderModuleMeander)
