@@ -35,22 +35,7 @@ function(add_scene_plugin name)
     endif()
 
     if(PLUGIN_SHADERS)
-        set(copies)
-        foreach(shader ${PLUGIN_SHADERS})
-            get_filename_component(source ${shader} ABSOLUTE)
-            get_filename_component(file ${shader} NAME)
-            set(copy ${DEMO_DATA_DIR}/shaders/${file})
-            add_custom_command(
-                OUTPUT ${copy}
-                COMMAND ${CMAKE_COMMAND} -E make_directory ${DEMO_DATA_DIR}/shaders
-                COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
-                DEPENDS ${source}
-                VERBATIM)
-            list(APPEND copies ${copy})
-        endforeach()
-        add_custom_target(${name}_shaders DEPENDS ${copies}
-                          COMMENT "Copying the shaders of ${name} into data/shaders")
-        add_dependencies(data ${name}_shaders)
+        add_data_shaders(${name}_shaders ${PLUGIN_SHADERS})
     endif()
 
     if(PLUGIN_ASSETS)
@@ -61,6 +46,28 @@ function(add_scene_plugin name)
             cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]]
                 CALL _scene_plugin_check_assets [[${name}]] [[${PLUGIN_ASSETS}]])")
     endif()
+endfunction()
+
+# add_data_shaders(<target> <files...>): target <target> copies the GLSL files (relative to the
+# calling folder) into data/shaders/ whenever they change; the `data` target depends on it. A
+# file name may be copied by one target only: a shader that several scenes draw with lives in
+# the scene kit (scenes/base/shaders/) and is copied from there.
+function(add_data_shaders target)
+    set(copies)
+    foreach(shader ${ARGN})
+        get_filename_component(source ${shader} ABSOLUTE)
+        get_filename_component(file ${shader} NAME)
+        set(copy ${DEMO_DATA_DIR}/shaders/${file})
+        add_custom_command(
+            OUTPUT ${copy}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${DEMO_DATA_DIR}/shaders
+            COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+            DEPENDS ${source}
+            VERBATIM)
+        list(APPEND copies ${copy})
+    endforeach()
+    add_custom_target(${target} DEPENDS ${copies} COMMENT "Copying the shaders of ${target}")
+    add_dependencies(data ${target})
 endfunction()
 
 function(_scene_plugin_check_assets plugin generator)

@@ -1,4 +1,4 @@
-// pass.h - what every pass of the library shares (internal to postfx/).
+// pass.h - what every pass shares: the library's own, and a scene's own passes built the same way.
 //
 // The standard pass: register on first use, push state, default 2-D state, bind the
 // destination keeping its contents, use the shader, set textures and uniforms, draw a

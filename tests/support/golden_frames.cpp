@@ -1,10 +1,13 @@
 // golden_frames - compares frames of the real offline renderer with the images kept in a
 // scene's tests/scenes/<scene>/golden/.
 //
-//   golden_frames --plugin PLUGIN.so --golden DIR --prefix NAME MS [MS...]
+//   golden_frames --plugin PLUGIN.so --golden DIR --prefix NAME MS[:WARM] [MS[:WARM]...]
 //
 // bin/demorender runs from a temporary root (the scene's plug-in alone, data/ from the build,
-// tracks compiled from timeline/demo.timeline) once per music time; each frame is box-filtered
+// tracks compiled from timeline/demo.timeline) once per music time; with WARM (a multiple of
+// 100 ms), the frames of the WARM milliseconds before it are drawn first at 30 frames a second,
+// as the player would, for a scene that builds its picture over frames (a spectrogram
+// advancing a column a frame), and the last one is compared. Each frame is box-filtered
 // down to 320 x 180 and compared with DIR/NAME_<ms>.png. Exit status 0 when every frame
 // matches, 1 otherwise (with one line per fault).
 //
@@ -88,12 +91,23 @@ std::string makeRoot(const std::vector<std::string>& plugins) {
 }
 
 // True when the frame at `ms` matches (or was written, when updating).
-bool check(const std::string& root, const std::string& golden, int ms, bool update) {
-    const std::string shot = root + "/shot_" + std::to_string(ms) + ".png";
-    const std::string cmd = "cd '" + root + "' && bin/demorender --time " + std::to_string(ms) +
-                            " --out '" + shot + "' > '" + shot + ".log' 2>&1";
+bool check(const std::string& root, const std::string& golden, int ms, int warm, bool update) {
+    // A run of frames ends exactly on `ms` when `warm` is a multiple of 100 (frame k of a run
+    // at 30 frames a second is at k * 1000 / 30 ms, rounded down); its last frame is the shot.
+    std::string shot = root + "/shot_" + std::to_string(ms) + ".png";
+    std::string what = "--time " + std::to_string(ms) + " --out '" + shot + "'";
+    if (warm > 0) {
+        const std::string dir = root + "/run_" + std::to_string(ms);
+        char last[32];
+        std::snprintf(last, sizeof last, "/frame_%06d.png", warm * 30 / 1000);
+        shot = dir + last;
+        what = "--from " + std::to_string(ms - warm) + " --to " + std::to_string(ms) +
+               " --fps 30 --out '" + dir + "'";
+    }
+    const std::string cmd =
+        "cd '" + root + "' && bin/demorender " + what + " > '" + root + "/log.txt' 2>&1";
     const int status = std::system(cmd.c_str());
-    const std::string log = readFile(shot + ".log");
+    const std::string log = readFile(root + "/log.txt");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || log.find("## ") != std::string::npos) {
         std::printf("FAIL %d ms: the renderer failed or warned:\n%s", ms, log.c_str());
         return false;
@@ -143,7 +157,7 @@ bool check(const std::string& root, const std::string& golden, int ms, bool upda
 int main(int argc, char** argv) {
     std::vector<std::string> plugins;
     std::string goldenDir, prefix;
-    std::vector<int> times;
+    std::vector<std::pair<int, int>> times; // music time, warm-up
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--plugin" && i + 1 < argc)
@@ -152,9 +166,19 @@ int main(int argc, char** argv) {
             goldenDir = argv[++i];
         else if (arg == "--prefix" && i + 1 < argc)
             prefix = argv[++i];
-        else if (!arg.empty() && arg.find_first_not_of("0123456789") == std::string::npos)
-            times.push_back(std::atoi(arg.c_str()));
-        else {
+        else if (!arg.empty() && arg.find_first_not_of("0123456789:") == std::string::npos &&
+                 arg[0] != ':') {
+            const size_t colon = arg.find(':');
+            const int warm = colon == std::string::npos ? 0 : std::atoi(arg.c_str() + colon + 1);
+            if (warm % 100 != 0 || warm > std::atoi(arg.c_str())) {
+                std::fprintf(stderr,
+                             "golden_frames: warm-up of \"%s\" is not a multiple of 100 "
+                             "ms within the music time\n",
+                             arg.c_str());
+                return 2;
+            }
+            times.push_back({std::atoi(arg.c_str()), warm});
+        } else {
             std::fprintf(stderr, "golden_frames: unknown argument \"%s\"\n", arg.c_str());
             return 2;
         }
@@ -168,10 +192,10 @@ int main(int argc, char** argv) {
     const std::string root = makeRoot(plugins);
     if (root.empty()) return 1;
     bool ok = true;
-    for (int ms : times)
-        ok =
-            check(root, goldenDir + "/" + prefix + "_" + std::to_string(ms) + ".png", ms, update) &&
-            ok;
+    for (const auto& t : times)
+        ok = check(root, goldenDir + "/" + prefix + "_" + std::to_string(t.first) + ".png", t.first,
+                   t.second, update) &&
+             ok;
     std::error_code ignored;
     fs::remove_all(root, ignored);
     return ok ? 0 : 1;

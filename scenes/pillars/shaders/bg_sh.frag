@@ -1,0 +1,72 @@
+#version 330 compatibility
+// A night sky of violet and teal: a nebula of layered noise, a warm glow along the horizon
+// where the rocks stand, and scattered stars. "parms".xy are the letterbox's inner edges in
+// window pixels (bottom, top); outside them the bars are black.
+
+uniform vec4 parms;
+
+in vec3 direction;
+
+layout(location = 0) out vec4 colour;
+
+float hash(vec3 p) {
+    p = fract(p * 0.3183099 + 0.1);
+    p *= 17.0;
+    return fract(p.x * p.y * p.z * (p.x + p.y + p.z));
+}
+
+float noise(vec3 p) {
+    vec3 i = floor(p);
+    vec3 f = fract(p);
+    f = f * f * (3.0 - 2.0 * f);
+    return mix(mix(mix(hash(i), hash(i + vec3(1, 0, 0)), f.x),
+                   mix(hash(i + vec3(0, 1, 0)), hash(i + vec3(1, 1, 0)), f.x), f.y),
+               mix(mix(hash(i + vec3(0, 0, 1)), hash(i + vec3(1, 0, 1)), f.x),
+                   mix(hash(i + vec3(0, 1, 1)), hash(i + vec3(1, 1, 1)), f.x), f.y),
+               f.z);
+}
+
+float fbm(vec3 p) {
+    float sum = 0.0, amplitude = 0.5;
+    for (int i = 0; i < 4; ++i) {
+        sum += amplitude * noise(p);
+        p = p * 2.03 + vec3(1.7, 9.2, 3.1);
+        amplitude *= 0.5;
+    }
+    return sum;
+}
+
+void main() {
+    if (gl_FragCoord.y < parms.x || gl_FragCoord.y > parms.y) {
+        colour = vec4(0.0, 0.0, 0.0, 1.0);
+        return;
+    }
+    vec3 d = normalize(direction);
+    float up = d.y;
+
+    // Zenith violet, a dusky rose band at the horizon, deep teal below it.
+    vec3 zenith = vec3(0.10, 0.04, 0.22);
+    vec3 horizon = vec3(0.55, 0.20, 0.32);
+    vec3 nadir = vec3(0.02, 0.07, 0.10);
+    vec3 sky = up > 0.0 ? mix(horizon, zenith, pow(up, 0.55)) : mix(horizon, nadir, pow(-up, 0.4));
+
+    // Nebula: two noise layers, the second warping the first, tinted magenta and cyan.
+    float warp = fbm(d * 2.2);
+    float cloud = fbm(d * 3.5 + warp * 1.8);
+    float veil = smoothstep(0.45, 0.85, cloud);
+    sky += veil * mix(vec3(0.35, 0.08, 0.40), vec3(0.05, 0.30, 0.38), warp) * 0.8;
+    // Dark lanes through it.
+    sky *= 0.65 + 0.35 * smoothstep(0.3, 0.6, fbm(d * 7.0 + 4.0));
+
+    // A hot glow low on the horizon, behind the pillars.
+    float band = exp(-abs(up) * 9.0);
+    sky += band * vec3(0.60, 0.25, 0.10) * (0.5 + 0.5 * warp);
+
+    // Stars: sparse, sharp, brighter away from the horizon haze.
+    vec3 cell = floor(d * 180.0);
+    float star = hash(cell);
+    float twinkle = step(0.9975, star) * (0.4 + 0.6 * hash(cell + 7.0));
+    sky += twinkle * (1.0 - band) * vec3(0.9, 0.85, 1.0);
+
+    colour = vec4(sky, 1.0);
+}

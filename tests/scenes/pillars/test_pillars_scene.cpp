@@ -1,0 +1,228 @@
+// The title plug-in on a real GL context (scene_harness.h): loaded by the real loader from a
+// temporary root, drawn by a real graphics context seen through RecordingGfx, tracks written
+// per frame, pixels read back. The harness has no music, so the band energy is 0 and the
+// spectrogram is fed silence.
+#include "clock.h"
+#include "imodel.h"
+#include "scene_harness.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Vec4 = std::array<float, 4>;
+
+class Pillars : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!h) h = new SceneHarness(PLUGIN, "pillars_scene");
+        ASSERT_NE(h->scene, nullptr);
+    }
+
+    // Neutral tracks: no letterbox, the sculpture whole and still, no title, full brightness.
+    void SetUp() override {
+        h->values.clear();
+        h->keys.clear();
+        for (const char* name :
+             {"cylborder", "kaos_rot", "kaos_height", "kaos_allscale", "cyl_scnver",
+              "kaos_scr-offset", "kaos_vblur_px", "cyl_whiteout", "title_burn", "cyl_titleits"})
+            h->values[name] = 0.0f;
+        h->values["kaos_numsurfs"] = 24.0f;
+        h->values["cyl_fade"] = 255.0f;
+    }
+
+    // The frame, checked clean: the pool is given back, no GL error, no warning, and no
+    // render target made at run time after the very first frame of the binary.
+    std::string frame(int64_t timeMs = 6000) {
+        const std::string log = h->frame(timeMs);
+        EXPECT_EQ(h->clean(log, firstFrame), "") << "at " << timeMs;
+        firstFrame = false;
+        return log;
+    }
+
+    std::vector<std::string> programs() const { return h->gfx->used; }
+    std::vector<Vec4> vectors(const char* shader, const char* uniform) const {
+        return h->gfx->vectorsOf(shader, uniform);
+    }
+    const RecordingGfx::Quad* quadOf(const std::string& shader) const {
+        for (const RecordingGfx::Quad& q : h->gfx->quads)
+            if (q.shader == shader) return &q;
+        return nullptr;
+    }
+
+    static SceneHarness* h;
+    static bool firstFrame;
+};
+
+SceneHarness* Pillars::h = nullptr;
+bool Pillars::firstFrame = true;
+
+Vec4 all(float v) {
+    return {v, v, v, v};
+}
+
+} // namespace
+
+// ---- start-up -------------------------------------------------------------------------------
+
+TEST_F(Pillars, InitialiseRegistersEverythingAndTheSculptureHasItsSurfaces) {
+    EXPECT_STREQ(h->scene->name(), "cylinders_scene");
+    for (const char* s : {"cylshader", "blinn_notex", "bgshader"})
+        EXPECT_TRUE(h->real->hasShader(s, nullptr)) << s;
+    for (const char* m : {"kaos", "invsphere", "rocks"}) ASSERT_NE(h->real->model(m), nullptr);
+    // Enough surfaces for the build to be seen, three at a time.
+    EXPECT_GE(h->real->model("kaos")->group_count(), 12);
+    EXPECT_EQ(h->initLog.find("ERROR"), std::string::npos) << h->initLog;
+    EXPECT_EQ(h->initLog.find("##"), std::string::npos) << h->initLog;
+}
+
+// ---- the pass chain -------------------------------------------------------------------------
+
+TEST_F(Pillars, ThePostChainRunsInItsOrderEveryFrame) {
+    frame();
+    // First the spectrogram's programs are made; from then on each frame asks for the same.
+    for (const char* s : {"fftcol", "unshaded_textured"})
+        EXPECT_TRUE(h->real->hasShader(s, nullptr)) << s;
+    const std::vector<std::string> expected = {
+        "bgshader", "blinn_notex", "blinn_notex", "cylshader",  "fxaa_prepass", "fxaa",
+        "dof",      "passthrough", "downsample",  "downsample", "downsample",   "dir_blur",
+        "dir_blur", "unsharp",     "post_barrel", "vertoffset", "modulate_comp"};
+    const std::vector<std::string> used = programs();
+    ASSERT_GE(used.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(used.begin(), used.begin() + expected.size()), expected);
+    // ... bloom, colour offset, grain, levels, the spectrogram, burn, title, and the blit out.
+    const std::vector<std::string> tail = {"coloffset",         "grain",     "levels",
+                                           "unshaded_textured", "burn_comp", "ss_overlay_masked",
+                                           "passthrough"};
+    EXPECT_EQ(std::vector<std::string>(used.end() - tail.size(), used.end()), tail);
+    EXPECT_EQ(vectors("dof", "parms"), (std::vector<Vec4>{{100, 160, 0, 0}}));
+}
+
+TEST_F(Pillars, TheGradeTakesAnIntegerPartOfOne) {
+    h->values["cyl_scnver"] = 0.9f;
+    frame();
+    EXPECT_FALSE(h->gfx->usedShader("post_rgb_lut"));
+    h->values["cyl_scnver"] = 1.0f;
+    frame();
+    EXPECT_TRUE(h->gfx->usedShader("post_rgb_lut"));
+    EXPECT_EQ(vectors("post_rgb_lut", "opasity"), (std::vector<Vec4>{all(1.0f)}));
+}
+
+// ---- what the shaders are given -------------------------------------------------------------
+
+TEST_F(Pillars, SurfacesInFlightGetTheirOwnOffsets) {
+    h->values["kaos_allscale"] = 0.25f;
+    h->values["kaos_numsurfs"] = 7.5f;
+    frame();
+    const std::vector<Vec4> offsets = vectors("cylshader", "offset_magnitude");
+    ASSERT_EQ(offsets.size(), 4u);
+    const float expected[4] = {0.25f, 0.75f, 0.25f + 0.70710678f, 0.25f + 0.35355339f};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(offsets[i][0], expected[i], 1e-5f) << i;
+
+    // A whole number of groups: only the settled surfaces, at the base offset.
+    h->values["kaos_numsurfs"] = 6.0f;
+    frame();
+    EXPECT_EQ(vectors("cylshader", "offset_magnitude"), (std::vector<Vec4>{all(0.25f)}));
+    // Far past the model's surfaces: still one draw at the base, nothing in flight.
+    h->values["kaos_numsurfs"] = 1e9f;
+    frame();
+    EXPECT_EQ(vectors("cylshader", "offset_magnitude").size(), 1u);
+}
+
+TEST_F(Pillars, TheSculptureIsLiftedAndSeenWithTheMusicTime) {
+    h->values["kaos_height"] = 12.5f;
+    frame(8250);
+    EXPECT_EQ(vectors("cylshader", "time_s"), (std::vector<Vec4>{all(8.25f)}));
+    const std::vector<Vec4> eye = vectors("cylshader", "ws_eye_pos");
+    ASSERT_EQ(eye.size(), 1u);
+    // The eye keeps its distance from the origin (no band energy: no shake).
+    const float d2 = eye[0][0] * eye[0][0] + eye[0][1] * eye[0][1] + eye[0][2] * eye[0][2];
+    EXPECT_NEAR(d2, 3.0f * 125.0f * 125.0f, 1.0f);
+}
+
+TEST_F(Pillars, TheLetterboxFollowsCylborderWithinTheViewport) {
+    const struct {
+        float border;
+        Vec4 parms;
+    } cases[] = {{0.5f, {180, 540, 0, 0}}, {3.0f, {360, 360, 0, 0}}, {-1.0f, {0, 720, 0, 0}}};
+    for (const auto& c : cases) {
+        h->values["cylborder"] = c.border;
+        frame();
+        EXPECT_EQ(vectors("bgshader", "parms"), (std::vector<Vec4>{c.parms})) << c.border;
+    }
+}
+
+TEST_F(Pillars, TracksReachTheirPasses) {
+    h->values["kaos_scr-offset"] = 0.1f;
+    h->values["kaos_vblur_px"] = 64.0f;
+    h->values["cyl_whiteout"] = 0.2f;
+    h->values["cyl_fade"] = 128.0f;
+    h->values["title_burn"] = 0.6f;
+    frame();
+    EXPECT_EQ(vectors("vertoffset", "parms"), (std::vector<Vec4>{{0.1f, 64.0f, 0, 0}}));
+    // No kick in silence: the vignette is at its full amount.
+    EXPECT_EQ(vectors("modulate_comp", "opasity"), (std::vector<Vec4>{all(1.0f)}));
+    const std::vector<Vec4> levels = vectors("levels", "levels_inout");
+    ASSERT_FALSE(levels.empty());
+    EXPECT_NEAR(levels.back()[1], 0.8f * 255.0f, 1e-3f);
+    EXPECT_EQ(levels.back()[3], 128.0f);
+    EXPECT_EQ(vectors("burn_comp", "opasity"), (std::vector<Vec4>{all(0.6f)}));
+}
+
+TEST_F(Pillars, GrainFollowsTheWallClockNotTheMusic) {
+    frame(1000);
+    const std::vector<Vec4> time = vectors("grain", "time");
+    ASSERT_EQ(time.size(), 1u);
+    const float wall = float(double(tick_count_ms()) / 1000.0);
+    EXPECT_NEAR(time[0][0], wall, 5.0f);
+    EXPECT_GT(std::abs(time[0][0] - 1.0f), 5.0f);
+}
+
+TEST_F(Pillars, TheTitleIsCentredAtItsMaskSizeOverTheBurnedPicture) {
+    h->values["cyl_titleits"] = 0.7f;
+    frame();
+    const RecordingGfx::Quad* q = quadOf("ss_overlay_masked");
+    ASSERT_NE(q, nullptr);
+    // Our mask is 1024 x 256, shown at 1.2 times its size on the 1280 x 720 screen.
+    EXPECT_FLOAT_EQ(q->x1, 1024.0f * 1.2f / 1280.0f);
+    EXPECT_FLOAT_EQ(q->y1, 256.0f * 1.2f / 720.0f);
+    EXPECT_FLOAT_EQ(q->x0, -q->x1);
+    EXPECT_FLOAT_EQ(q->y0, -q->y1);
+    EXPECT_EQ(rs::field(q->state, rs::kBlendSrcColorShift, rs::kBlendMask),
+              uint64_t(kBlendOne) | uint64_t(kBlendOneMinusSrcAlpha) << 4 |
+                  uint64_t(kBlendOne) << 8 | uint64_t(kBlendZero) << 12);
+    EXPECT_EQ(vectors("ss_overlay_masked", "opasity"), (std::vector<Vec4>{all(0.7f)}));
+}
+
+// ---- pixels ---------------------------------------------------------------------------------
+
+TEST_F(Pillars, OnceThirtyTwoColumnsAreWrittenTheLettersShowTheSilentSpectrogram) {
+    // A bright picture (white-out) under a full-strength title.
+    h->values["cyl_whiteout"] = 0.8f;
+    h->values["cyl_titleits"] = 1.0f;
+    for (int k = 0; k < 33; ++k) frame(6000 + k * 16);
+    // The middle of the first stroke of the V (mask pixel 122, 40 from the top) is black:
+    // every visible column holds silence.
+    const std::array<float, 3> letter = SceneHarness::mean(172, 464, 6);
+    EXPECT_LT(letter[0] + letter[1] + letter[2], 30.0f);
+    // Without the title the same spot shows the whitened picture.
+    h->values["cyl_titleits"] = 0.0f;
+    frame(6000 + 33 * 16);
+    const std::array<float, 3> bare = SceneHarness::mean(172, 464, 6);
+    EXPECT_GT(bare[0] + bare[1] + bare[2], 150.0f);
+}
+
+TEST_F(Pillars, EveryFrameOfTheIntroIsCleanAndNotBlack) {
+    for (float border : {0.0f, 0.42f, 1.0f})
+        for (float n : {0.0f, 4.4f, 24.0f}) {
+            h->values["cylborder"] = border;
+            h->values["kaos_numsurfs"] = n;
+            h->values["cyl_scnver"] = n > 4.0f ? 1.0f : 0.0f;
+            frame(int64_t(1000 + n * 1000));
+            if (border >= 1.0f) continue; // a shut letterbox may leave the middle black
+            const std::array<float, 3> middle = SceneHarness::mean(640, 360, 64);
+            EXPECT_GT(middle[0] + middle[1] + middle[2], 15.0f) << border << " " << n;
+        }
+}
