@@ -203,23 +203,30 @@ void gfxContext::drawBox(const float* b) {
 
 // ---- shaders --------------------------------------------------------------------------------
 
+void gfxContext::loadShaderOnce(const std::string& name, const std::string& vertexFile,
+                                const std::string& geometryFile, const std::string& fragmentFile,
+                                const char* defines) {
+    if (shaders_.hasShader(name, defines)) return;
+    const std::string key = name + '\n' + (defines ? defines : "");
+    if (refusedShaders_.count(key)) return;
+    shaders_.load(name, vertexFile, geometryFile, fragmentFile, defines);
+    if (!shaders_.hasShader(name, defines)) refusedShaders_.insert(key);
+}
+
 void gfxContext::loadShaderDefines(const std::string& name, const std::string& vertexFile,
                                    const std::string& fragmentFile, const char* defines) {
-    if (!shaders_.hasShader(name, defines))
-        shaders_.load(name, vertexFile, std::string(), fragmentFile, defines);
+    loadShaderOnce(name, vertexFile, std::string(), fragmentFile, defines);
 }
 
 void gfxContext::loadShaderGeometry(const std::string& name, const std::string& vertexFile,
                                     const std::string& geometryFile,
                                     const std::string& fragmentFile) {
-    if (!shaders_.hasShader(name, nullptr))
-        shaders_.load(name, vertexFile, geometryFile, fragmentFile, nullptr);
+    loadShaderOnce(name, vertexFile, geometryFile, fragmentFile, nullptr);
 }
 
 void gfxContext::loadShader(const std::string& name, const std::string& vertexFile,
                             const std::string& fragmentFile) {
-    if (!shaders_.hasShader(name, nullptr))
-        shaders_.load(name, vertexFile, std::string(), fragmentFile, nullptr);
+    loadShaderOnce(name, vertexFile, std::string(), fragmentFile, nullptr);
 }
 
 bool gfxContext::hasShader(const std::string& name, const char* defines) {

@@ -95,4 +95,10 @@ class gfxContext : public igfxContext {
     TextureManager textures_;
     // Image files the texture manager refused; asked again, they give null without a word.
     std::unordered_set<std::string> refusedTextures_;
+    // Programs (name and defines) that failed to build. Several plug-ins register the same
+    // program; the failure is reported by the first and the others get no second report.
+    std::unordered_set<std::string> refusedShaders_;
+    void loadShaderOnce(const std::string& name, const std::string& vertexFile,
+                        const std::string& geometryFile, const std::string& fragmentFile,
+                        const char* defines);
 };

@@ -424,3 +424,21 @@ TEST_F(Gfx, ARefusedImageIsReportedOnceHoweverOftenItIsAskedFor) {
     EXPECT_EQ(err.find(line, err.find(line) + 1), std::string::npos) << err;
     EXPECT_NE(gfx->loadTexture("data/textures/default_white.png", false, 2, true, 0), nullptr);
 }
+
+// Several plug-ins register the same program (each carries its own once-only flags): a program
+// whose file is broken is reported by the first registration only; other programs still build.
+TEST_F(Gfx, AProgramThatFailedIsReportedOnceHoweverManyModulesRegisterIt) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    for (int module = 0; module < 3; ++module)
+        gfx->loadShaderDefines("broken_twice", "data/shaders/default.vert",
+                               "data/shaders/no_such_stage.frag", nullptr);
+    const std::string out =
+        testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    const size_t first = out.find("no_such_stage.frag");
+    ASSERT_NE(first, std::string::npos) << out;
+    EXPECT_EQ(out.find("no_such_stage.frag", out.find('\n', first)), std::string::npos) << out;
+    EXPECT_FALSE(gfx->hasShader("broken_twice", nullptr));
+    gfx->loadShader("built_after", "data/shaders/default.vert", "data/shaders/default.frag");
+    EXPECT_TRUE(gfx->hasShader("built_after", nullptr));
+}
