@@ -52,8 +52,9 @@ start_xvfb() {
 # start_player [env assignments...]: runs the player from bin/ in the background, as the leader
 # of a new process group (setsid does not fork here: a background job is never a group leader,
 # so APP_PID is both the player's pid and its group's id).
+# PLAYER_NICE, when set, lowers the player's priority (all its threads inherit it).
 start_player() {
-    (cd "$ROOT/bin" && exec setsid env "$@" ./demoplayer) &
+    (cd "$ROOT/bin" && exec setsid nice -n "${PLAYER_NICE:-0}" env "$@" ./demoplayer) &
     APP_PID=$!
 }
 
