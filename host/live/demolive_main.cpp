@@ -31,6 +31,7 @@
 #include <cstdlib>
 #include <deque>
 #include <string>
+#include <ctime>
 #include <unistd.h>
 #include <vector>
 
@@ -96,6 +97,7 @@ class Live {
     bool pumpEvents(); // false: quit
     void pollFiles();
     void reloadTimeline();
+    void markSaved(const std::string& file);
     void drawFrame();
     void present();
     void writeShot();
@@ -119,6 +121,10 @@ class Live {
     std::vector<std::string> messages_;
     std::string timelineError_;
     std::string shaderError_;
+    // The save time of the file behind the last reload, until the first frame drawn with it
+    // is shown: how long an edit takes to reach the screen, reported on the standard error.
+    int64_t savedNs_ = 0;
+    std::string savedFile_;
     Clock::time_point lastPoll_{};
     // Timings for the panel: the last frame's, and per scene the latest CPU and GPU figures.
     double cpuFrameMs_ = 0, gpuFrameMs_ = -1, fps_ = 0;
@@ -294,6 +300,7 @@ void Live::reloadTimeline() {
                                  " tracks in " + took + " ms";
         note(what);
         status(what);
+        markSaved(timelinePath);
         return;
     }
     std::fprintf(stderr, "## ERROR: timeline not reloaded, the last good tracks stay:\n%s\n",
@@ -301,6 +308,12 @@ void Live::reloadTimeline() {
     timelineError_ = error;
     note("timeline not reloaded: " + firstLine(error));
     status("timeline not reloaded (last good tracks kept): " + firstLine(error));
+}
+
+void Live::markSaved(const std::string& file) {
+    const FileStamp stamp = stampOf(file);
+    savedNs_ = stamp.exists ? stamp.modifiedNs : 0;
+    savedFile_ = file;
 }
 
 void Live::pollFiles() {
@@ -336,6 +349,7 @@ void Live::pollFiles() {
             shaderError_.clear();
             note("reload shader " + file);
             status("reload shader " + file + " (" + good + ")");
+            markSaved(file);
         }
     }
 }
@@ -480,6 +494,15 @@ void Live::present() {
     glColorMask(mask[0], mask[1], mask[2], mask[3]);
     if (scissor) glEnable(GL_SCISSOR_TEST);
     parts_.window->swapBuffers();
+    if (savedNs_) {
+        glFinish(); // shown means drawn
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        const int64_t ns = int64_t(now.tv_sec) * 1000000000LL + now.tv_nsec;
+        std::fprintf(stderr, "# %s: on screen %.0f ms after the save\n", savedFile_.c_str(),
+                     double(ns - savedNs_) / 1e6);
+        savedNs_ = 0;
+    }
     parts_.gfx->setViewport(0, 0, kScreenWidth, kScreenHeight);
 }
 
