@@ -83,6 +83,9 @@ void printRow(const std::string& name, const SceneFigures& row) {
 
 int runProfile(int64_t fromMs, int64_t toMs, int fps) {
     const bool gpu = g_gpu.init();
+    // The GL driver's own C++ (Mesa's, and LLVM compiling llvmpipe's shader variants).
+    setAsideAllocationsFrom({"libLLVM", "_dri.so"});
+    const long driverBefore = driverAllocationCount();
     setSceneObserver(observe);
     SceneFigures whole;
     std::map<const void*, std::string> names;
@@ -131,6 +134,8 @@ int runProfile(int64_t fromMs, int64_t toMs, int fps) {
     const double demoSeconds = double(frames) / fps;
     std::printf("render speed: %.1f demo s in %.1f s = %.3f demo seconds per second\n", demoSeconds,
                 wallSeconds, wallSeconds > 0 ? demoSeconds / wallSeconds : 0.0);
+    std::printf("allocations made by the GL driver (set aside): %ld\n",
+                driverAllocationCount() - driverBefore);
     std::puts("(whole frame: CPU is the frame's wall clock with its GPU wait left out, GPU the sum "
               "of the scenes; the first frame of a scene includes its warm-up)");
     return 0;
