@@ -356,6 +356,7 @@ void Live::pollFiles() {
 
 void Live::observeScene(cRenderModuleBase* scene, bool after) {
     Live& live = *self_;
+    live.sync_.setRecording(!after);
     if (!after) {
         live.gpu_.begin(scene);
         live.sceneStart_ = Clock::now();
@@ -389,6 +390,7 @@ void Live::drawFrame() {
     frameStart_ = Clock::now();
     drawnScenes_.clear();
     sync_.beginFrame();
+    sync_.setRecording(false);
     glBindFramebuffer(GL_FRAMEBUFFER, target_.framebuffer);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
@@ -538,6 +540,7 @@ int Live::run() {
     SDL_Window* window = parts_.window->handle();
     SDL_SetWindowTitle(window, "demolive");
     SDL_SetWindowResizable(window, SDL_TRUE);
+    SDL_GL_SetSwapInterval(1); // a tool has no reason to draw faster than the screen shows
 
     std::vector<std::string> names;
     for (const ModuleRecord& m : *parts_.modules) {

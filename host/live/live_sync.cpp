@@ -106,7 +106,7 @@ float LiveSync::getValue(const char* name, const int64_t* timeMs) {
     auto it = byName_.find(name);
     if (it == byName_.end()) return 0.0f;
     LiveTrack* track = it->second;
-    if (track->readInFrame != frame_) {
+    if (recording_ && track->readInFrame != frame_) {
         track->readInFrame = frame_;
         readThisFrame_.push_back(track);
     }

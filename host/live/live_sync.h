@@ -60,6 +60,9 @@ class LiveSync final : public iSync {
         ++frame_;
         readThisFrame_.clear();
     }
+    // Only reads while recording is on are listed: the player turns it on while a scene
+    // renders, so dispatch's look at every scene's visibility is left out.
+    void setRecording(bool on) { recording_ = on; }
     // Tracks of the timeline read since beginFrame, in order of first read.
     const std::vector<const LiveTrack*>& readThisFrame() const { return readThisFrame_; }
     const LiveTrack* find(std::string_view name) const;
@@ -78,6 +81,7 @@ class LiveSync final : public iSync {
     std::vector<std::string> sceneNames_;
     std::string solo_;
     uint32_t frame_ = 1;
+    bool recording_ = true;
     bool loaded_ = false;
     std::unique_ptr<cSyncRocket> files_; // data/sync/, until a timeline loads
 };

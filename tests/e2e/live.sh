@@ -112,6 +112,20 @@ key q
 check "q quits" wait_status ' quit$' 30
 wait_player 30
 check "exit code 0 (got $EXIT_CODE)" [ "$EXIT_CODE" -eq 0 ]
+
+# --solo draws its scene where the timeline shows nothing (bar 20), from the first frame.
+LOG="$ROOT/live_solo.txt"
+SEEN=0
+(cd "$ROOT" && exec setsid env SDL_AUDIODRIVER=dummy bin/demolive --start b20 --paused --no-panel \
+    --solo march_scene >"$LOG" 2>"$ROOT/live_err.txt") &
+APP_PID=$!
+check "--solo starts" wait_status 'b20:0\.00 paused start solo march_scene$' 90
+find_window demolive 10 >/dev/null
+shot
+check "the solo scene is drawn at bar 20 ($MEAN)" [ -n "$MEAN" -a "$MEAN" != "0 0 0" ]
+key Escape
+check "Escape quits" wait_status ' quit$' 30
+wait_player 30
 if ((failures)); then
     echo "--- demolive stdout"; grep -v '^# note' "$LOG"
     echo "--- demolive stderr"; cat "$ROOT/live_err.txt"

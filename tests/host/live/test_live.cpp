@@ -164,6 +164,12 @@ TEST_F(LiveSyncTest, TracksReadInAFrameAreListedOnce) {
     EXPECT_EQ(sync.readThisFrame()[1]->name, "a");
     sync.beginFrame();
     EXPECT_TRUE(sync.readThisFrame().empty());
+    sync.setRecording(false); // dispatch looking at visibility, between the scenes
+    at("a", 0);
+    sync.setRecording(true);
+    at("b", 0);
+    ASSERT_EQ(sync.readThisFrame().size(), 1u);
+    EXPECT_EQ(sync.readThisFrame()[0]->name, "b");
 }
 
 TEST(LiveSpans, StepsAndSlidesOpenAndCloseSpans) {
