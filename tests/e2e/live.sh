@@ -67,8 +67,14 @@ key l
 check "l turns the loop off" wait_status ' paused loop off$' 30
 key Home
 check "Home: the start" wait_status '^live: 0 ms b0:0\.00 paused seek start$' 30
-key Tab
-check "Tab: the start of the next scene's span" wait_status 'b88:0\.00 paused scene march_scene$' 30
+# Tab steps through the scene spans in time order; the march scene's opens at bar 88.
+tabbed=0
+for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do
+    key Tab
+    wait_status ' paused scene [A-Za-z0-9_.-]+$' 30 || break
+    [[ "$LINE" =~ b88:0\.00\ paused\ scene\ march_scene$ ]] && { tabbed=1; break; }
+done
+check "Tab: to the start of each scene's span, march_scene's at bar 88" [ "$tabbed" -eq 1 ]
 key Up Up Up
 check "Up: the next bar line" wait_status 'b91:0\.00 paused seek \+1 bar$' 30
 key shift+Left
