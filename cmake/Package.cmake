@@ -8,7 +8,7 @@
 # installs (test plug-ins live elsewhere and are left out), no logs and no dll_cache copies.
 include_guard(GLOBAL)
 
-install(TARGETS demoplayer demorender RUNTIME DESTINATION bin)
+install(TARGETS demoplayer demorender demolive RUNTIME DESTINATION bin)
 install(DIRECTORY DESTINATION bin/dll_cache)
 install(DIRECTORY ${DEMO_DATA_DIR}/ DESTINATION data
         PATTERN ".timeline.stamp" EXCLUDE)

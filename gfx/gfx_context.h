@@ -84,6 +84,8 @@ class gfxContext : public igfxContext {
     int screenWidth() const;
     int screenHeight() const;
     const RenderTargetPool& renderTargetPool() const { return pool_; }
+    // The development player rebuilds programs from their files while the demo runs.
+    ShaderLibrary& shaderLibrary() { return shaders_; }
 
   private:
     const WindowDesc* desc_ = nullptr;

@@ -283,7 +283,25 @@ void ShaderLibrary::load(const std::string& name, const std::string& vertexFile,
             programs_.emplace(name, std::move(entry));
         }
     }
-    sources_.emplace(name, ShaderSource{defines ? defines : ""});
+    sources_.emplace(name, ShaderSource{defines ? defines : "", vertexFile, geometryFile,
+                                        fragmentFile, defines != nullptr});
+}
+
+bool ShaderLibrary::replaceProgram(const std::string& name, uint32_t program) {
+    if (!sources_.count(name)) return false;
+    ShaderProgram entry;
+    entry.program = program;
+    enumerateUniforms(entry);
+    auto old = programs_.find(name);
+    if (old != programs_.end()) {
+        // Deleting the bound program only flags it; the next useShader binds the new one.
+        if (bound_ == old->second.program) bound_ = 0;
+        glDeleteProgram(old->second.program);
+        old->second = std::move(entry);
+    } else {
+        programs_.emplace(name, std::move(entry));
+    }
+    return true;
 }
 
 bool ShaderLibrary::hasShader(const std::string& name, const char* defines) const {

@@ -27,7 +27,9 @@ struct ShaderProgram {
 };
 
 struct ShaderSource {
-    std::string defines; // empty when none was given
+    std::string defines;                                // empty when none was given
+    std::string vertexFile, geometryFile, fragmentFile; // geometryFile empty when none
+    bool hasDefines = false;
 };
 
 class ShaderLibrary {
@@ -48,6 +50,14 @@ class ShaderLibrary {
     void setVector(const std::string& shader, const std::string& uniform, const float* v4);
     void setMatrix(const std::string& shader, const std::string& uniform, const float* m16);
     void setTexture(const std::string& shader, const std::string& sampler, TextureHandle* texture);
+
+    // For the development player, which rebuilds programs while the demo runs: the files and
+    // defines each name was first requested with, and a new program put in its place.
+    const std::unordered_map<std::string, ShaderSource>& sources() const { return sources_; }
+    // Takes `program` (linked) under `name` in place of the one there, which is deleted, and
+    // finds its uniforms; a name whose first build failed gets its first program. False, and
+    // nothing taken, for a name never requested.
+    bool replaceProgram(const std::string& name, uint32_t program);
 
   private:
     std::unordered_map<std::string, ShaderProgram> programs_;

@@ -30,7 +30,8 @@ constexpr const char* kPluginPattern = "render*.so";
 cGLWindow g_window;
 gfxContext* g_gfx = nullptr;
 cSoundModule_bass* g_sound = nullptr;
-cSyncRocket* g_sync = nullptr;
+iSync* g_sync = nullptr;
+cSyncRocket* g_rocket = nullptr; // the player's source; null when a tool gave its own
 cSyncMidi* g_midi = nullptr;
 cModuleInput* g_input = nullptr;
 cModuleLoader* g_loader = nullptr;
@@ -51,16 +52,16 @@ void setMusicVolume(int volume) {
 
 // Ends the process with exit code 1 when the window or its context cannot be had. Offline,
 // the window is an ordinary hidden one: frames are read back, never shown.
-void openMainWindow(bool offline) {
+void openMainWindow(bool fullScreen, bool show) {
     setWindowProc(hostWindowProc);
     g_keys.setVolume = setMusicVolume;
     const WindowDesc desc = {kScreenWidth,
                              kScreenHeight,
                              kScreenWidth,
                              kScreenHeight,
-                             /*fullScreen*/ !offline,
+                             fullScreen,
                              /*useWindowHeight*/ false,
-                             /*show*/ !offline};
+                             show};
     g_window.openWindow(desc);
 }
 
@@ -80,9 +81,14 @@ void loadMusic() {
 }
 
 // A false init has already said "failed creating rocket"; tracks then read 0.
-void makeSyncSource() {
-    g_sync = new cSyncRocket();
-    g_sync->init(kSyncPath, g_sound);
+void makeSyncSource(iSync* given) {
+    if (given) {
+        g_sync = given;
+        return;
+    }
+    g_rocket = new cSyncRocket();
+    g_rocket->init(kSyncPath, g_sound);
+    g_sync = g_rocket;
 }
 
 void makeMidiSource() {
@@ -132,18 +138,28 @@ void finishLoadingBar(int sceneCount) {
 } // namespace
 
 void demoInitialise(bool offline) {
-    const bool player = !offline;
-    openMainWindow(offline);                             // 1. window and OpenGL context
-    makeGraphicsContext();                               // 2. graphics context, first clear
-    if (player) showFirstLoadingFrame(g_gfx, &g_window); // 3. the loading screen, at once
-    loadMusic();                                         // 4. music stream, output paused
-    makeSyncSource();                                    // 5. sync tracks from data/sync/
-    makeMidiSource();                                    // 6. MIDI controllers
-    makeModuleInput();                                   // 7. what scenes are given
-    loadSceneModules();                                  // 8. plug-in copies, one scene each
-    const int scenes = initialiseScenes(player);         // 9. each scene set up, bar moving on
-    if (player) finishLoadingBar(scenes);                // 10. the bar fills up
-    if (player) fadeOutLoadingScreen(g_gfx, &g_window);  // 11. and the screen fades out
+    DemoSetup setup;
+    setup.fullScreen = setup.show = setup.loadingScreen = !offline;
+    demoInitialiseWith(setup);
+}
+
+void demoInitialiseWith(const DemoSetup& setup) {
+    const bool bar = setup.loadingScreen;
+    openMainWindow(setup.fullScreen, setup.show);     // 1. window and OpenGL context
+    makeGraphicsContext();                            // 2. graphics context, first clear
+    if (bar) showFirstLoadingFrame(g_gfx, &g_window); // 3. the loading screen, at once
+    loadMusic();                                      // 4. music stream, output paused
+    makeSyncSource(setup.sync);                       // 5. sync tracks from data/sync/
+    makeMidiSource();                                 // 6. MIDI controllers
+    makeModuleInput();                                // 7. what scenes are given
+    loadSceneModules();                               // 8. plug-in copies, one scene each
+    const int scenes = initialiseScenes(bar);         // 9. each scene set up, bar moving on
+    if (bar) finishLoadingBar(scenes);                // 10. the bar fills up
+    if (bar) fadeOutLoadingScreen(g_gfx, &g_window);  // 11. and the screen fades out
+}
+
+DemoParts demoParts() {
+    return {&g_window, g_gfx, g_sound, g_input, g_loader ? &g_loader->modules() : nullptr};
 }
 
 void demoFrame(const FrameSettings& frame) {
@@ -153,7 +169,7 @@ void demoFrame(const FrameSettings& frame) {
         if (g_sound->stream) g_sound->set_time_ms(frame.timeMs);
         g_input->setFixedTimeMs(frame.timeMs);
     }
-    g_sync->update(g_sound);
+    if (g_rocket) g_rocket->update(g_sound);
     g_gfx->frameCounter =
         static_cast<int32_t>(advanceFrameCounter(static_cast<uint32_t>(g_gfx->frameCounter)));
     dispatchScenes(g_loader->modules(), g_input, g_gfx, g_dispatchOverflow);
@@ -164,7 +180,7 @@ void demoFrame(const FrameSettings& frame) {
         glReadBuffer(GL_BACK);
         glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.readBack);
     }
-    g_window.swapBuffers();
+    if (frame.present) g_window.swapBuffers();
 }
 
 void demoMainLoop() {

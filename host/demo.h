@@ -11,10 +11,21 @@
 // window instead of the full-screen one, no loading screen, the music loaded but never heard.
 // It then draws frames at chosen music times with demoFrame instead of the loop.
 //
+// The development player (demolive) runs the same start-up through demoInitialiseWith: a
+// window it shows and may resize, no loading screen, its own sync source.
+//
 // The host's objects are created here once and never destroyed; the process ends with them.
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+class cGLWindow;
+class cModuleInput;
+class cSoundModule_bass;
+class gfxContext;
+class iSync;
+struct ModuleRecord;
 
 constexpr int32_t kScreenWidth = 1280;
 constexpr int32_t kScreenHeight = 720;
@@ -22,6 +33,26 @@ constexpr int64_t kDemoEndMs = 184000;
 
 void demoInitialise(bool offline = false);
 void demoMainLoop();
+
+// What a start-up may choose beyond the player's and the offline renderer's fixed choices.
+struct DemoSetup {
+    bool fullScreen = true;
+    bool show = true;
+    bool loadingScreen = true;
+    // The scenes' sync source; null gives the player's (tracks read once from data/sync/).
+    iSync* sync = nullptr;
+};
+void demoInitialiseWith(const DemoSetup& setup);
+
+// The host's objects after start-up, for the tools that drive them between frames.
+struct DemoParts {
+    cGLWindow* window;
+    gfxContext* gfx;
+    cSoundModule_bass* sound;
+    cModuleInput* input;
+    const std::vector<ModuleRecord>* modules;
+};
+DemoParts demoParts();
 
 // What differs between the players in one frame. Every player draws its frames with
 // demoFrame, so the order of a frame's steps lives in one place:
@@ -43,6 +74,9 @@ struct FrameSettings {
     // When set, the finished frame is read into it (kScreenWidth x kScreenHeight pixels,
     // 4 bytes each, bottom row first) before it is presented.
     uint8_t* readBack = nullptr;
+    // Clear: the frame is left in the back buffer unshown, for a tool that draws over it or
+    // shows it its own way and swaps itself.
+    bool present = true;
 };
 
 // The player's frame: the defaults above.

@@ -5,6 +5,7 @@
 // sheets, a video for the party screen) and for our own tests. It works from the layout the
 // player uses: <root>/bin/demorender next to bin/render*.so, with data/ beside bin/.
 #include "demo.h"
+#include "demorender_profile.h"
 #include "file_utils.h"
 #include "image.h"
 
@@ -29,6 +30,11 @@ const char* const kUsage =
     "      frames from MS to MS (both included) at N frames per second (default 30), written\n"
     "      as DIR/frame_000000.png, ... (default DIR: frames); with --video, also a video of\n"
     "      them with the music from the same moment, made by ffmpeg when it is installed\n"
+    "  demorender --profile [--from MS --to MS] [--fps N]\n"
+    "      draws those frames (default: the whole demo at 30 per second) without writing\n"
+    "      them and prints per scene the median, 95th percentile and worst frame time on the\n"
+    "      CPU (wall clock) and the GPU (timer queries), the heap allocations seen while the\n"
+    "      scene drew, and the render speed in demo seconds per second\n"
     "\n"
     "It runs the demo's own code: the scene plug-ins in bin/, the sync tracks in data/sync/,\n"
     "scene dispatch and post-processing, at 1280x720, with a fixed clock instead of the audio\n"
@@ -39,6 +45,7 @@ constexpr const char* kMusicFile = "data/muzak/Kelpmoor - Vantaloid Tides_demoed
 
 struct Options {
     bool single = false;
+    bool profile = false;
     int64_t time = 0, from = 0, to = -1;
     int fps = 30;
     std::string out, video;
@@ -59,6 +66,10 @@ bool parseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") return false;
+        if (arg == "--profile") {
+            o.profile = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "demorender: %s needs a value\n", arg.c_str());
             return false;
@@ -85,6 +96,20 @@ bool parseOptions(int argc, char** argv, Options& o) {
             std::fprintf(stderr, "demorender: bad option or value: %s %s\n", arg.c_str(), value);
             return false;
         }
+    }
+    if (o.profile) {
+        if (haveTime || haveFrom != haveTo || !o.out.empty() || !o.video.empty()) {
+            std::fputs("demorender: --profile goes with --from and --to (both or neither) and "
+                       "--fps only\n",
+                       stderr);
+            return false;
+        }
+        if (!haveFrom) o.to = kDemoEndMs;
+        if (o.from < 0 || o.to < o.from) {
+            std::fputs("demorender: --from must be 0 or more and not after --to\n", stderr);
+            return false;
+        }
+        return true;
     }
     o.single = haveTime;
     if (haveTime == (haveFrom || haveTo) || (haveFrom != haveTo)) {
@@ -170,6 +195,7 @@ int main(int argc, char** argv) {
     set_current_dir(rootDirectory());
 
     demoInitialise(/*offline*/ true);
+    if (o.profile) return runProfile(o.from, o.to, o.fps);
     std::vector<uint8_t> rgba(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4);
 
     if (o.single) {

@@ -11,6 +11,8 @@
 
 namespace {
 
+SceneObserver g_observer = nullptr;
+
 // The frame's visible scenes, in module-list order, on the stack: selection never allocates.
 struct ActiveList {
     ActiveScene entries[kMaxActiveScenes];
@@ -61,6 +63,10 @@ void reportOverflow(const ActiveList& list, int32_t frame, DispatchOverflow& ove
 
 } // namespace
 
+void setSceneObserver(SceneObserver observer) {
+    g_observer = observer;
+}
+
 void dispatchScenes(const std::vector<ModuleRecord>& modules, iModuleInput* input, igfxContext* gfx,
                     DispatchOverflow& overflow) {
     ActiveList list;
@@ -73,9 +79,12 @@ void dispatchScenes(const std::vector<ModuleRecord>& modules, iModuleInput* inpu
     gfx->clear(3);
 
     for (int i = 0; i < list.count; ++i) {
+        cRenderModuleBase* scene = list.entries[i].scene;
+        if (g_observer) g_observer(scene, false);
         gfx->pushRenderState();
-        list.entries[i].scene->render(input);
+        scene->render(input);
         gfx->popRenderState();
+        if (g_observer) g_observer(scene, true);
     }
 
     if (list.count > 1)

@@ -38,3 +38,8 @@ struct DispatchOverflow {
 
 void dispatchScenes(const std::vector<ModuleRecord>& modules, iModuleInput* input, igfxContext* gfx,
                     DispatchOverflow& overflow);
+
+// The tools that time each scene (demolive, demorender --profile) are called right before
+// (`after` false) and right after each scene's render; the player sets none.
+using SceneObserver = void (*)(cRenderModuleBase* scene, bool after);
+void setSceneObserver(SceneObserver observer);

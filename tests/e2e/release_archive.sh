@@ -25,7 +25,7 @@ tar -xzf "${archives[0]}" -C "$WORK/unpacked" || { echo "FAIL: cannot unpack"; e
 top="$WORK/unpacked/$(basename "${archives[0]}" .tar.gz)"
 [[ -d $top ]] || { echo "FAIL: the archive has no top folder named like itself"; exit 1; }
 
-for f in bin/demoplayer bin/demorender README.txt data/muzak data/sync data/shaders; do
+for f in bin/demoplayer bin/demorender bin/demolive README.txt data/muzak data/sync data/shaders; do
     [[ -e $top/$f ]] || fail "$f is not in the archive"
 done
 ls "$top"/bin/render*.so >/dev/null 2>&1 || fail "no scene plug-in in bin/"

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# demolive under its own Xvfb, driven by keys and read from its status lines: start at a bar,
+# seek, loop, pause; a broken timeline keeps the last good picture, a good one changes it; a
+# shader edit shows, a broken shader keeps the last good program. Pictures are read back with
+# the screenshot key, whose status line carries the frame's mean colour.
+source "$(dirname "$0")/lib.sh"
+LIVE=${LIVE:?LIVE must name the demolive binary}
+TIMELINE=${TIMELINE:?TIMELINE must name the demo timeline}
+
+cp "$LIVE" "$ROOT/bin/demolive"
+mkdir -p "$ROOT/timeline"
+cp "$TIMELINE" "$ROOT/timeline/demo.timeline"
+TL="$ROOT/timeline/demo.timeline"
+LOG="$ROOT/live_out.txt"
+SEEN=0 # status lines before this one are already matched
+
+start_xvfb 1280x720x24
+(cd "$ROOT" && exec setsid env SDL_AUDIODRIVER=dummy bin/demolive --start b90 --paused \
+    --loop b90 b91 >"$LOG" 2>"$ROOT/live_err.txt") &
+APP_PID=$!
+
+# wait_status REGEX SECONDS: the first status line after the last one matched that matches
+# REGEX; sets LINE. The limit catches hangs on a loaded machine, it measures nothing.
+wait_status() {
+    local deadline=$((SECONDS + $2)) n
+    while ((SECONDS < deadline)); do
+        n=$(RE="$1" awk -v s="$SEEN" 'NR > s && /^live: / && $0 ~ ENVIRON["RE"] { print NR; exit }' \
+            "$LOG" 2>/dev/null)
+        if [[ -n "$n" ]]; then
+            LINE=$(sed -n "${n}p" "$LOG")
+            SEEN=$n
+            return 0
+        fi
+        kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    LINE=
+    echo "  (no status line matching: $1)"
+    return 1
+}
+key() { xdotool key "$@"; }
+# shot: the next frame's mean colour as "R G B" in MEAN.
+shot() {
+    key s
+    wait_status ' shot .* mean ' 60 && MEAN=$(sed -E 's/.* mean ([0-9]+ [0-9]+ [0-9]+) .*/\1/' <<<"$LINE")
+}
+# save_by_rename FILE: the text on standard input replaces FILE the way many editors save.
+save_by_rename() { cat >"$1.tmp" && mv "$1.tmp" "$1"; }
+
+check "starts paused at bar 90 with the loop" wait_status \
+    '^live: [0-9]+ ms b90:0\.00 paused start loop b90:0\.00-b91:0\.00$' 90
+check "window titled demolive" find_window demolive 10 >/dev/null
+shot
+FIRST=$MEAN
+check "the scene is drawn at bar 90 ($FIRST)" [ -n "$FIRST" -a "$FIRST" != "0 0 0" ]
+
+key Right
+check "Right: a beat on" wait_status 'b90:1\.00 paused seek \+1 beat$' 30
+key shift+Left
+check "Shift+Left: back to the bar line" wait_status 'b90:0\.00 paused seek -1 bar$' 30
+key space
+check "Space plays" wait_status 'b90:0\.00 playing play$' 30
+check "the loop wraps to bar 90" wait_status '^live: [0-9]+ ms b90:0\.00 playing loop$' 60
+key space
+check "Space pauses" wait_status ' paused pause$' 30
+key l
+check "l turns the loop off" wait_status ' paused loop off$' 30
+key Home
+check "Home: the start" wait_status '^live: 0 ms b0:0\.00 paused seek start$' 30
+# Tab steps through the scene spans in time order; the march scene's opens at bar 88.
+tabbed=0
+for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do
+    key Tab
+    wait_status ' paused scene [A-Za-z0-9_.-]+$' 30 || break
+    [[ "$LINE" =~ b88:0\.00\ paused\ scene\ march_scene$ ]] && { tabbed=1; break; }
+done
+check "Tab: to the start of each scene's span, march_scene's at bar 88" [ "$tabbed" -eq 1 ]
+key Up Up Up
+check "Up: the next bar line" wait_status 'b91:0\.00 paused seek \+1 bar$' 30
+key shift+Left
+check "back at bar 90" wait_status 'b90:0\.00 paused seek -1 bar$' 30
+
+# A broken timeline, written in place: the error names file and line, the picture stays.
+cp "$TL" "$ROOT/good.timeline"
+echo "march_scene b89 bright step" >>"$TL"
+check "a broken timeline is refused with file and line" \
+    wait_status "timeline not reloaded \(last good tracks kept\): $TL:[0-9]+: " 30
+check "the error is on stderr" grep -qF "## ERROR: timeline not reloaded" "$ROOT/live_err.txt"
+shot
+check "the last good picture stays ($MEAN)" [ "$MEAN" == "$FIRST" ]
+
+# The scene hidden at its own bar, saved by rename: reloaded, and the next frame is black.
+sed -E 's/^(march_scene +b88 +)1( +step)/\10\2/' "$ROOT/good.timeline" | save_by_rename "$TL"
+check "a changed timeline is reloaded" wait_status 'paused reload timeline .*: [0-9]+ tracks' 30
+shot
+check "the next frame shows it ($MEAN)" [ "$MEAN" == "0 0 0" ]
+save_by_rename "$TL" <"$ROOT/good.timeline"
+check "the good timeline again" wait_status 'paused reload timeline ' 30
+shot
+check "the scene is back ($MEAN)" [ "$MEAN" == "$FIRST" ]
+
+# The last pass of every frame is the pass-through blit: turned magenta, the frame is.
+FRAG="$ROOT/data/shaders/post_passthrough.frag"
+cp "$FRAG" "$ROOT/good.frag"
+sed 's/fragColor = texture(tex0, uv);/fragColor = mix(texture(tex0, uv), vec4(1.0, 0.0, 1.0, 1.0), 0.99);/' \
+    "$ROOT/good.frag" | save_by_rename "$FRAG"
+check "the shader is reloaded" wait_status 'reload shader .*post_passthrough\.frag \(' 30
+shot
+read -r r g b <<<"$MEAN"
+check "the frame is magenta ($MEAN)" [ "${r:-0}" -gt 200 -a "${g:-255}" -lt 60 -a "${b:-0}" -gt 200 ]
+echo "this is not GLSL" >>"$FRAG"
+check "a broken shader is refused with file and line" \
+    wait_status "shader .*post_passthrough\.frag not reloaded \(last good program kept\): .*post_passthrough\.frag:[0-9]+" 30
+shot
+check "the last good program still draws ($MEAN)" [ "$(cut -d' ' -f1,3 <<<"$MEAN")" == "$r $b" ]
+
+key q
+check "q quits" wait_status ' quit$' 30
+wait_player 30
+check "exit code 0 (got $EXIT_CODE)" [ "$EXIT_CODE" -eq 0 ]
+
+# --solo draws its scene where the timeline shows nothing (bar 20), from the first frame.
+LOG="$ROOT/live_solo.txt"
+SEEN=0
+(cd "$ROOT" && exec setsid env SDL_AUDIODRIVER=dummy bin/demolive --start b20 --paused --no-panel \
+    --solo march_scene >"$LOG" 2>"$ROOT/live_err.txt") &
+APP_PID=$!
+check "--solo starts" wait_status 'b20:0\.00 paused start solo march_scene$' 90
+find_window demolive 10 >/dev/null
+shot
+check "the solo scene is drawn at bar 20 ($MEAN)" [ -n "$MEAN" -a "$MEAN" != "0 0 0" ]
+key Escape
+check "Escape quits" wait_status ' quit$' 30
+wait_player 30
+if ((failures)); then
+    echo "--- demolive stdout"; grep -v '^# note' "$LOG"
+    echo "--- demolive stderr"; cat "$ROOT/live_err.txt"
+fi
+finish
