@@ -1,10 +1,12 @@
 // make_shafts_assets - writes the light-shafts scene's files into <data>/:
-//   models/halftube04.obj        one arch of the ring: a tube of radius 0.03 bent into a half
-//                                circle of radius 4.5 in the x-y plane over +y, ball-ended and
-//                                closed (it casts a proper shadow). The scene scales it by 10
-//                                to 36: thin arches that nest with wide gaps for the light.
+//   models/halftube04.obj        one arch of the ring: a thin flat vane (elliptic section
+//                                0.056 x 0.016) bent into a half circle of radius 3.0 in the
+//                                x-y plane over +y, closed (it casts a whole shadow). The
+//                                scene scales it by 10 to 36: lines of neon two to five pixels
+//                                wide, below the glow's blow-out.
 //   models/tlvlogo.obj           "TOLVANE" in the block font, extruded with a bevel, 190 wide,
-//                                centred below the marker sphere (the scene draws it at 1/4).
+//                                centred below the marker sphere and turned to face the wide
+//                                view (the scene draws it at 1/4).
 //   models/markings_sphere02.obj the sphere at the ring's centre (radius 1.3, drawn at 4),
 //                                with raised latitude bands that catch the light.
 //   textures/lut_lightvol2.png   32 slices of 32 x 32: deep violet blacks, cool shadows,
