@@ -1,10 +1,12 @@
 // make_shafts_assets - writes the light-shafts scene's files into <data>/:
-//   models/halftube04.obj        one arch of the ring: a tube of radius 0.03 bent into a half
-//                                circle of radius 4.5 in the x-y plane over +y, ball-ended and
-//                                closed (it casts a proper shadow). The scene scales it by 10
-//                                to 36: thin arches that nest with wide gaps for the light.
+//   models/halftube04.obj        one arch of the ring: a thin flat vane (elliptic section
+//                                0.056 x 0.016) bent into a half circle of radius 3.0 in the
+//                                x-y plane over +y, closed (it casts a whole shadow). The
+//                                scene scales it by 10 to 36: lines of neon two to five pixels
+//                                wide, below the glow's blow-out.
 //   models/tlvlogo.obj           "TOLVANE" in the block font, extruded with a bevel, 190 wide,
-//                                centred below the marker sphere (the scene draws it at 1/4).
+//                                centred below the marker sphere and turned to face the wide
+//                                view (the scene draws it at 1/4).
 //   models/markings_sphere02.obj the sphere at the ring's centre (radius 1.3, drawn at 4),
 //                                with raised latitude bands that catch the light.
 //   textures/lut_lightvol2.png   32 slices of 32 x 32: deep violet blacks, cool shadows,
@@ -28,26 +30,56 @@ namespace {
 
 const char* const kTool = "make_shafts_assets";
 
+// Adds the triangle a b c, wound so that it faces along `outward`.
+void addFacing(Mesh& mesh, MeshGroup& group, uint32_t a, uint32_t b, uint32_t c, Vec3 outward) {
+    const Vec3 pa = mesh.vertices[a].position;
+    const Vec3 n = cross(mesh.vertices[b].position - pa, mesh.vertices[c].position - pa);
+    if (dot(n, outward) >= 0.0f)
+        mesh.addTriangle(group, a, b, c);
+    else
+        mesh.addTriangle(group, a, c, b);
+}
+
 Mesh halfTube() {
-    // A rod of radius kRod bent into a half circle of radius kBend: a circle profile turned
-    // about y over pi (the kit's round shapes cover the -z side), with a ball on each end.
-    const float kBend = 4.5f, kRod = 0.03f;
-    std::vector<Vec2> circle;
-    const int around = 20;
-    for (int i = 0; i <= around; ++i) {
-        // Counter-clockwise from the bottom, so the outside lies on the right of the walk.
-        const float a = -0.5f * kPi + 2.0f * kPi * static_cast<float>(i) / around;
-        circle.push_back({kBend + kRod * std::cos(a), kRod * std::sin(a)});
+    // A flat vane bent into a half circle: an elliptic section kHalfWidth across (in the arch's
+    // plane) and kHalfThick deep, swept over pi about z. Its broad side faces along z, which
+    // the ring keeps near the light's direction: the light sees wide half rings and casts
+    // wide shadows, while a camera from the side sees thin edges (thin silhouettes, so the
+    // glow draws lines rather than blobs).
+    const float kBend = 3.0f, kHalfWidth = 0.028f, kHalfThick = 0.008f;
+    const int around = 16, along = 96;
+    Mesh m;
+    MeshGroup& g = m.group("tube");
+    for (int j = 0; j <= along; ++j) {
+        const float a = kPi * static_cast<float>(j) / along;
+        const Vec3 radial{std::cos(a), std::sin(a), 0.0f};
+        for (int i = 0; i < around; ++i) {
+            const float th = 2.0f * kPi * static_cast<float>(i) / around;
+            const float u = kHalfWidth * std::cos(th), w = kHalfThick * std::sin(th);
+            const Vec3 p = radial * (kBend + u) + Vec3{0.0f, 0.0f, w};
+            const Vec3 n = normalise(radial * (std::cos(th) / kHalfWidth) +
+                                     Vec3{0.0f, 0.0f, std::sin(th) / kHalfThick});
+            m.addVertex(p, n, {static_cast<float>(i) / around, static_cast<float>(j) / along});
+        }
     }
-    Mesh arch = lathe(circle, 96, kPi, true, "tube");
-    for (float x : {kBend, -kBend}) {
-        Mesh end = uvSphere(kRod, 16, 8, "tube");
-        translate(end, {x, 0.0f, 0.0f});
-        append(arch, end);
+    for (int j = 0; j < along; ++j)
+        for (int i = 0; i < around; ++i) {
+            const uint32_t a = j * around + i, b = j * around + (i + 1) % around;
+            const uint32_t c = a + around, d = b + around;
+            const Vec3 out = m.vertices[a].normal + m.vertices[d].normal;
+            addFacing(m, g, a, b, d, out);
+            addFacing(m, g, a, d, c, out);
+        }
+    // Both ends face down (-y): flat caps, so the vane is closed and casts a whole shadow.
+    for (int end = 0; end < 2; ++end) {
+        const uint32_t first = static_cast<uint32_t>(m.vertices.size());
+        const uint32_t ring = end == 0 ? 0u : static_cast<uint32_t>(along * around);
+        for (int i = 0; i < around; ++i)
+            m.addVertex(m.vertices[ring + i].position, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f});
+        for (int i = 1; i + 1 < around; ++i)
+            addFacing(m, g, first, first + i, first + i + 1, {0.0f, -1.0f, 0.0f});
     }
-    // Turned about x it stands as an arch over +y, open towards -y.
-    rotate(arch, Vec3{1.0f, 0.0f, 0.0f}, 0.5f * kPi);
-    return arch;
+    return m;
 }
 
 Mesh logo() {
@@ -59,6 +91,7 @@ Mesh logo() {
     // Below the marker sphere and a little towards the camera (model units: the scene
     // draws the logo at a quarter of its size).
     translate(m, {0.0f, -44.0f, 12.0f});
+    rotate(m, Vec3{0.0f, 1.0f, 0.0f}, 140.0f * kPi / 180.0f);
     return m;
 }
 

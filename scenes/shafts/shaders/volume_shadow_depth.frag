@@ -29,7 +29,7 @@ in vec3 osExit;
 layout(location = 0) out vec4 fragColor;
 
 const int kSteps = 32;
-const float kDensity = 0.0035;
+const float kDensity = 0.0028;
 const float kExtinction = 0.0009;
 
 vec3 objectAt(vec2 uv, float depth) {
@@ -85,12 +85,12 @@ void main() {
         // The air is thickest around the ring (354 units down the light's axis), so the
         // shadows behind it cut through the brightest light.
         vec3 q = p - vec3(0.0, 0.0, -354.0);
-        float haze = 0.03 + 1.4 * exp(-dot(q, q) * (1.0 / (110.0 * 110.0)));
+        float haze = 0.004 + 2.2 * exp(-dot(q, q) * (1.0 / (80.0 * 80.0)));
         sum += lit * cone * fallOff * haze * dust(p);
     }
     float scatter = sum * len / float(kSteps) * kDensity;
     // Saturates softly instead of clipping where long rays cross the brightest air.
     float light = 1.0 - exp(-scatter);
     float alpha = (1.0 - exp(-len * kExtinction)) * 0.4;
-    fragColor = vec4(fogColor.rgb * light * 1.6, alpha);
+    fragColor = vec4(fogColor.rgb * light * 1.2, alpha);
 }
