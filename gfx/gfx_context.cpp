@@ -47,9 +47,6 @@ void setDefaultGlState() {
     glDisable(GL_COLOR_MATERIAL);
 }
 
-// The depth copy of each render target, made on the first depthTexture() call for it.
-std::unordered_map<iRenderTarget*, TextureHandle*> g_depthTextures;
-
 } // namespace
 
 // ---- life -----------------------------------------------------------------------------------
@@ -331,7 +328,7 @@ void gfxContext::releaseRenderTarget(RenderTargetHandle* handle) {
 TextureHandle* gfxContext::depthTexture(iRenderTarget* target) {
     TextureHandle* colour = target ? target->texture() : nullptr;
     if (!colour) return nullptr;
-    TextureHandle*& depth = g_depthTextures[target];
+    TextureHandle*& depth = depthTextures_[target];
     if (!depth)
         depth = createTexture2D(colour->width, colour->height, kFormatDepth, kFormatDepth16, 2,
                                 nullptr);

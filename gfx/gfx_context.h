@@ -95,6 +95,10 @@ class gfxContext : public igfxContext {
     std::unordered_map<std::string, iModel*> models_;
     RenderTargetPool pool_;
     TextureManager textures_;
+    // The depth copy of each render target, made on the first depthTexture() call for it. A
+    // member, not a global: the context lives to the end of the process, and a global map
+    // would be destroyed at exit before the leak check, leaving its textures unreferenced.
+    std::unordered_map<iRenderTarget*, TextureHandle*> depthTextures_;
     // Image files the texture manager refused; asked again, they give null without a word.
     std::unordered_set<std::string> refusedTextures_;
     // Programs (name and defines) that failed to build. Several plug-ins register the same
