@@ -9,8 +9,8 @@
 //                                view (the scene draws it at 1/4).
 //   models/markings_sphere02.obj the sphere at the ring's centre (radius 1.3, drawn at 4),
 //                                with raised latitude bands that catch the light.
-//   textures/lut_lightvol2.png   32 slices of 32 x 32: deep violet blacks, cool shadows,
-//                                warm highlights, a gentle S-curve.
+//   textures/lut_lightvol2.png   32 slices of 32 x 32: crushed blacks, a strong S-curve,
+//                                cool shadows, highlights held below white and tinted.
 // No randomness: every run writes the same bytes.
 //
 // Usage: make_shafts_assets <data directory>
@@ -125,28 +125,26 @@ float smooth(float x) {
     return x * x * (3.0f - 2.0f * x);
 }
 
-// The scene's grade: a little more saturation, a gentle S-curve, shadows pushed to blue and
-// highlights to a warm white, and blacks lifted into deep violet so the empty air is never
-// dead black.
+// The scene's grade: deep blacks (the darkest few percent go to black, so the air outside
+// the beam and the tubes' shadows are really dark), a strong S-curve for the difference
+// between lit and shadowed light, a little more saturation, shadows leaning to blue and
+// highlights held below white and tinted lavender, so the brightest shafts and the glow
+// keep their colour instead of burning out.
 Rgb lightGrade(Rgb c) {
     const float lum0 = 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
-    Rgb s{lum0 + (c.r - lum0) * 1.15f, lum0 + (c.g - lum0) * 1.15f, lum0 + (c.b - lum0) * 1.15f};
+    Rgb s{lum0 + (c.r - lum0) * 1.2f, lum0 + (c.g - lum0) * 1.2f, lum0 + (c.b - lum0) * 1.2f};
     auto curve = [](float x) {
-        x = std::min(1.0f, std::max(0.0f, x));
-        return x + (smooth(x) - x) * 0.45f;
+        x = std::min(1.0f, std::max(0.0f, (x - 0.035f) / 0.965f));
+        return x + (smooth(x) - x) * 0.8f;
     };
     s = {curve(s.r), curve(s.g), curve(s.b)};
     const float lum = 0.2126f * s.r + 0.7152f * s.g + 0.0722f * s.b;
-    const float shadow = (1.0f - lum) * (1.0f - lum);
-    const float high = lum * lum;
-    s.r += -0.025f * shadow + 0.07f * high;
-    s.g += 0.005f * shadow + 0.035f * high;
-    s.b += 0.05f * shadow - 0.04f * high;
-    const Rgb lift{0.018f, 0.008f, 0.035f};
-    s.r += lift.r * (1.0f - s.r);
-    s.g += lift.g * (1.0f - s.g);
-    s.b += lift.b * (1.0f - s.b);
-    return s;
+    const float shadow = (1.0f - lum) * (1.0f - lum) * lum * 4.0f;
+    const float high = lum * lum * lum;
+    s.r = s.r * (1.0f - 0.14f * high) - 0.02f * shadow;
+    s.g = s.g * (1.0f - 0.2f * high) - 0.01f * shadow;
+    s.b = s.b * (1.0f - 0.03f * high) + 0.03f * shadow;
+    return {std::max(0.0f, s.r), std::max(0.0f, s.g), std::max(0.0f, s.b)};
 }
 
 } // namespace

@@ -45,7 +45,8 @@ void main() {
     vec3 h = normalize(l + v);
 
     vec3 ndc = shadowClip.xyz / shadowClip.w;
-    float cone = smoothstep(1.0, 0.55, length(ndc.xy));
+    // The beam's cone (tan 0.245 against the frustum's 0.315), with the volume's crisp rim.
+    float cone = smoothstep(0.777, 0.72, length(ndc.xy));
     float lit = 0.0;
     if (cone > 0.0 && ndc.z < 1.0) lit = cone * shadowTerm(ndc);
     // Falls off with distance, normalised to 1 at the ring's centre.

@@ -29,8 +29,12 @@ in vec3 osExit;
 layout(location = 0) out vec4 fragColor;
 
 const int kSteps = 32;
-const float kDensity = 0.0028;
-const float kExtinction = 0.0009;
+const float kDensity = 0.0042;
+const float kExtinction = 0.0012;
+// The beam: a round cone inside the frustum, narrower than it (tan of its half angle, the
+// frustum's being tan 17.5 deg = 0.315), so that the wide view stands outside it and sees
+// its edge. The surfaces are lit by the same cone.
+const float kBeamTan = 0.245;
 
 vec3 objectAt(vec2 uv, float depth) {
     vec4 view = mat_invCamProj * vec4(vec3(uv, depth) * 2.0 - 1.0, 1.0);
@@ -49,7 +53,35 @@ float dust(vec3 p) {
     float a = sin(p.x * 0.043 + sin(p.z * 0.021) * 2.0);
     float b = sin(p.y * 0.051 + sin(p.x * 0.017) * 2.0);
     float c = sin(p.z * 0.033 + p.y * 0.012);
-    return 0.8 + 0.2 * a * b + 0.12 * c;
+    return 0.85 + 0.15 * a * b + 0.08 * c;
+}
+
+// The part [t0, t1] of start + t * seg (t in 0..1) that lies inside the beam's cone (the
+// nappe in front of the light, -z). Every sample then lands in the light, so the 32 steps
+// resolve the tubes' shadows instead of spending most of themselves in dark air. Where the
+// quadratic degenerates the whole segment is kept: the cone test in the loop still holds.
+vec2 beamSpan(vec3 s, vec3 d) {
+    float c2 = kBeamTan * kBeamTan;
+    float a = dot(d.xy, d.xy) - c2 * d.z * d.z;
+    float b = 2.0 * (dot(s.xy, d.xy) - c2 * s.z * d.z);
+    float c = dot(s.xy, s.xy) - c2 * s.z * s.z;
+    if (abs(a) < 1e-7) return vec2(0.0, 1.0);
+    float disc = b * b - 4.0 * a * c;
+    if (disc < 0.0) return a > 0.0 ? vec2(1.0, 0.0) : vec2(0.0, 1.0);
+    float r = sqrt(disc);
+    float t1 = (-b - r) / (2.0 * a), t2 = (-b + r) / (2.0 * a);
+    if (t1 > t2) { float t = t1; t1 = t2; t2 = t; }
+    vec2 span;
+    if (a > 0.0) {
+        span = vec2(max(t1, 0.0), min(t2, 1.0));
+    } else {
+        // Inside beyond both roots; one side is the front nappe.
+        vec2 lo = vec2(0.0, min(t1, 1.0)), hi = vec2(max(t2, 0.0), 1.0);
+        float zlo = s.z + d.z * 0.5 * (lo.x + lo.y);
+        span = (lo.x < lo.y && zlo < 0.0) ? lo : hi;
+    }
+    if (s.z + d.z * 0.5 * (span.x + span.y) >= 0.0) return vec2(1.0, 0.0);
+    return span;
 }
 
 void main() {
@@ -71,26 +103,35 @@ void main() {
     vec3 end = scene < back ? objectAt(uv, scene) : osExit;
 
     vec3 seg = end - start;
-    float len = length(seg);
+    vec2 span = beamSpan(start, seg);
+    if (span.x >= span.y) discard;
+    vec3 from = start + seg * span.x;
+    vec3 stride = seg * ((span.y - span.x) / float(kSteps));
+    float len = length(stride) * float(kSteps);
     float jitter = hash(vec3(floor(gl_FragCoord.xy), mod(time_ms.x, 8192.0)));
-    float sum = 0.0;
+    float lightSum = 0.0, airSum = 0.0;
     for (int i = 0; i < kSteps; ++i) {
-        vec3 p = start + seg * ((float(i) + jitter) / float(kSteps));
+        vec3 p = from + stride * (float(i) + jitter);
+        if (-p.z <= 1.0) continue;
         vec4 clip = mat_objectToShadowmap * vec4(p, 1.0);
         vec3 ndc = clip.xyz / clip.w;
-        float cone = smoothstep(1.0, 0.55, length(ndc.xy));
-        if (cone <= 0.0 || -p.z <= 0.0) continue;
+        // A crisp rim: the beam has a shape, not a glow that fades into the air.
+        float r = length(p.xy) / (-p.z * kBeamTan);
+        float cone = smoothstep(1.0, 0.93, r) * (0.8 + 0.2 * smoothstep(0.75, 0.97, r));
         float lit = texture(shadowmap_tex, vec3(ndc.xy * 0.5 + 0.5, ndc.z * 0.5 + 0.5 - 0.0004));
-        float fallOff = min(125000.0 / (p.z * p.z), 1.5);
-        // The air is thickest around the ring (354 units down the light's axis), so the
-        // shadows behind it cut through the brightest light.
-        vec3 q = p - vec3(0.0, 0.0, -354.0);
-        float haze = 0.004 + 2.2 * exp(-dot(q, q) * (1.0 / (80.0 * 80.0)));
-        sum += lit * cone * fallOff * haze * dust(p);
+        float fallOff = min(125000.0 / (p.z * p.z), 1.6);
+        // The beam starts a little after the near face and thins out far behind the ring.
+        float along = smoothstep(150.0, 230.0, -p.z) * (0.35 + 0.65 * smoothstep(760.0, 420.0, -p.z));
+        float air = cone * fallOff * along * dust(p);
+        lightSum += lit * air;
+        airSum += air;
     }
-    float scatter = sum * len / float(kSteps) * kDensity;
-    // Saturates softly instead of clipping where long rays cross the brightest air.
+    // Keyed: the share of the path in shadow darkens the ray more than linearly, so a ray that
+    // runs along a tube's shadow is black against the lit rays beside it.
+    float share = airSum > 0.0 ? lightSum / airSum : 0.0;
+    float scatter = lightSum * share * share * len / float(kSteps) * kDensity;
+    // Saturates softly instead of clipping where long rays cross the brightest light.
     float light = 1.0 - exp(-scatter);
-    float alpha = (1.0 - exp(-len * kExtinction)) * 0.4;
-    fragColor = vec4(fogColor.rgb * light * 1.2, alpha);
+    float alpha = (1.0 - exp(-len * kExtinction)) * 0.5;
+    fragColor = vec4(fogColor.rgb * light * 1.15, alpha);
 }
