@@ -84,6 +84,18 @@ vec2 beamSpan(vec3 s, vec3 d) {
     return span;
 }
 
+// The light at a point of the shadow map, with the casters widened by a few texels: the
+// tubes are thin neon vanes (any thicker and the glow turns them into white bands), and a sheet
+// of shadow that thin would hardly darken a ray. In the air they cast wedges wide enough to see.
+float shadowed(vec3 at) {
+    float lit = texture(shadowmap_tex, at);
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(6, 0)));
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(-6, 0)));
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(0, 6)));
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(0, -6)));
+    return lit;
+}
+
 void main() {
     vec2 uv = gl_FragCoord.xy * resolution.zw;
     float back = gl_FragCoord.z;
@@ -118,7 +130,7 @@ void main() {
         // A crisp rim: the beam has a shape, not a glow that fades into the air.
         float r = length(p.xy) / (-p.z * kBeamTan);
         float cone = smoothstep(1.0, 0.93, r) * (0.8 + 0.2 * smoothstep(0.75, 0.97, r));
-        float lit = texture(shadowmap_tex, vec3(ndc.xy * 0.5 + 0.5, ndc.z * 0.5 + 0.5 - 0.0004));
+        float lit = shadowed(vec3(ndc.xy * 0.5 + 0.5, ndc.z * 0.5 + 0.5 - 0.0004));
         float fallOff = min(125000.0 / (p.z * p.z), 1.6);
         // The beam starts a little after the near face and thins out far behind the ring.
         float along = smoothstep(150.0, 230.0, -p.z) * (0.35 + 0.65 * smoothstep(760.0, 420.0, -p.z));

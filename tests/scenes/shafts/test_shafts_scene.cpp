@@ -4,6 +4,7 @@
 #include "scene_harness.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <array>
@@ -165,15 +166,28 @@ GLuint buildVolumeProgram(bool shadowless) {
     };
     std::string fragment = read("data/shaders/volume_shadow_depth.frag");
     if (shadowless) {
-        // max(..., 1) keeps the sampler in use, so the scene's setTexture still finds it.
-        const std::string lookUp = "texture(shadowmap_tex,";
-        const size_t at = fragment.find(lookUp);
-        if (at == std::string::npos) {
-            ADD_FAILURE() << "the volume shader no longer reads shadowmap_tex as expected";
+        // Every look-up wrapped in max(..., 1): lit everywhere, the sampler still in use (so
+        // the scene's setTexture still finds it).
+        int found = 0;
+        for (const std::string call : {"texture(shadowmap_tex,", "textureOffset(shadowmap_tex,"})
+            for (size_t at = fragment.find(call); at != std::string::npos;
+                 at = fragment.find(call, at + 1)) {
+                if (at > 0 && (std::isalnum(fragment[at - 1]) || fragment[at - 1] == '_')) continue;
+                size_t end = at + call.size(), depth = 1;
+                while (end < fragment.size() && depth > 0) {
+                    if (fragment[end] == '(') ++depth;
+                    if (fragment[end] == ')') --depth;
+                    ++end;
+                }
+                const std::string lookUp = fragment.substr(at, end - at);
+                fragment.replace(at, lookUp.size(), "max(" + lookUp + ", 1.0)");
+                at += 4;
+                ++found;
+            }
+        if (found == 0) {
+            ADD_FAILURE() << "the volume shader no longer samples shadowmap_tex";
             return 0;
         }
-        const size_t end = fragment.find(';', at);
-        fragment.replace(at, end - at, "max(" + fragment.substr(at, end - at) + ", 1.0)");
     }
     const std::string vertex = read("data/shaders/volume_shadow_depth.vert");
     GLuint program = glCreateProgram();
