@@ -128,15 +128,6 @@ bool parseOptions(int argc, char** argv, Options& o) {
     return true;
 }
 
-// <root> is the parent of the directory this program lives in, wherever it is started from.
-std::string rootDirectory() {
-    std::vector<char> path(PATH_MAX + 1, '\0');
-    ssize_t n = readlink("/proc/self/exe", path.data(), PATH_MAX);
-    if (n <= 0) return absolute_path("..");
-    std::string exe(path.data(), static_cast<size_t>(n));
-    return absolute_path(exe.substr(0, exe.rfind('/')) + "/..");
-}
-
 bool writeFrame(const std::string& file, std::vector<uint8_t>& rgba) {
     // The screen ignores alpha; a PNG would show it as transparency.
     for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
@@ -192,7 +183,7 @@ int main(int argc, char** argv) {
     // The frames are read back, never shown: an offscreen surface needs no display, and its
     // pixels are all ours (a hidden window's need not be). SDL_VIDEODRIVER still overrides.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    set_current_dir(rootDirectory());
+    set_current_dir(program_root_dir());
 
     demoInitialise(/*offline*/ true);
     if (o.profile) return runProfile(o.from, o.to, o.fps);

@@ -4,6 +4,7 @@
 #include "assert_failed.h"
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 std::string to_fs_path(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -41,6 +43,14 @@ static std::string normalise_absolute(const std::string& path, bool trailingSlas
 }
 
 // ---- paths ----------------------------------------------------------------------------------
+
+std::string program_root_dir() {
+    std::vector<char> path(PATH_MAX + 1, '\0');
+    const ssize_t n = readlink("/proc/self/exe", path.data(), PATH_MAX);
+    if (n <= 0) return absolute_path("..");
+    const std::string exe(path.data(), static_cast<size_t>(n));
+    return absolute_path(exe.substr(0, exe.rfind('/')) + "/..");
+}
 
 std::string absolute_path(std::string path) {
     path = to_fs_path(std::move(path));

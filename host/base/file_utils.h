@@ -18,6 +18,10 @@ std::string to_fs_path(std::string path);
 // separator kept. Relative paths are taken from the current directory.
 std::string absolute_path(std::string path);
 std::string get_current_dir(); // empty if it cannot be read
+// The runtime root of the running program: the parent of the directory its executable lives
+// in (<root>/bin/x -> <root>/), wherever it was started from; ".." of the current directory
+// when the executable cannot be found.
+std::string program_root_dir();
 void set_current_dir(const std::string& path);
 
 bool file_exists(const std::string& path);      // stat succeeds

@@ -43,15 +43,6 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// <root> is the parent of the directory this program lives in, wherever it is started from.
-std::string rootDirectory() {
-    std::vector<char> path(PATH_MAX + 1, '\0');
-    ssize_t n = readlink("/proc/self/exe", path.data(), PATH_MAX);
-    if (n <= 0) return absolute_path("..");
-    std::string exe(path.data(), static_cast<size_t>(n));
-    return absolute_path(exe.substr(0, exe.rfind('/')) + "/..");
-}
-
 std::string firstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
@@ -609,7 +600,7 @@ int main(int argc, char** argv) {
     // Paths from the command line and the screenshots belong to the caller's directory; the
     // demo works from its root.
     live.shotDir = absolute_path(".");
-    live.root = rootDirectory();
+    live.root = program_root_dir();
     live.timelinePath = live.options.timeline.empty() ? live.root + "/timeline/demo.timeline"
                                                       : absolute_path(live.options.timeline);
     set_current_dir(live.root);

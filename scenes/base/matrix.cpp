@@ -160,3 +160,11 @@ bool mat_inverse(float m[16]) {
     for (int k = 0; k < 16; ++k) m[k] = static_cast<float>(inv[k] / det);
     return true;
 }
+
+void mat_transform_point(float out[3], const float m[16], const float p[3]) {
+    float r[3];
+    for (int j = 0; j < 3; ++j) r[j] = p[0] * m[j] + p[1] * m[4 + j] + p[2] * m[8 + j] + m[12 + j];
+    out[0] = r[0];
+    out[1] = r[1];
+    out[2] = r[2];
+}

@@ -137,7 +137,7 @@ void drawScene(iModuleInput* input, const float vp[16], const float eye[3], floa
     gfx->setVector("march_beam", "midglow_fact", midglow);
     mat_inverse(model);
     float eyeOs[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    kaboom::transformPoint(eyeOs, model, eye);
+    mat_transform_point(eyeOs, model, eye);
     gfx->setVector("march_beam", "os_eyepos", eyeOs);
     if (cylinder) cylinder->draw(gfx);
 }

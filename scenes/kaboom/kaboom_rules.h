@@ -35,15 +35,6 @@ inline bool showPanorama(float cylview) {
     return cylview > 0.5f;
 }
 
-// v * m for the point v (w = 1), with matrix.h's row vectors.
-inline void transformPoint(float out[3], const float m[16], const float v[3]) {
-    float r[3];
-    for (int j = 0; j < 3; ++j) r[j] = v[0] * m[j] + v[1] * m[4 + j] + v[2] * m[8 + j] + m[12 + j];
-    out[0] = r[0];
-    out[1] = r[1];
-    out[2] = r[2];
-}
-
 // The eye orbits the reactor: (75 d, (20 sin r + 45) d, 0) turned about the y axis by 40 r
 // degrees, r = "rct_camrot", d = "rct_camdist". d = 0 puts it at the origin.
 inline void eyePosition(float out[3], float camrot, float camdist) {
@@ -51,7 +42,7 @@ inline void eyePosition(float out[3], float camrot, float camdist) {
     const float yAxis[3] = {0.0f, 1.0f, 0.0f};
     float turn[16];
     mat_rotation(turn, 40.0f * camrot * 3.14159265358979f / 180.0f, yAxis);
-    transformPoint(out, turn, start);
+    mat_transform_point(out, turn, start);
 }
 
 // The beam's volume: the unit-radius cylinder model (y from 0 to 2) scaled to a radius of 40

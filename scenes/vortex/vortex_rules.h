@@ -82,15 +82,6 @@ inline void rotationY(float out[16], float deg) {
     rotationDegrees(out, deg, y);
 }
 
-// The point p (w = 1) times m, as models move their vertices.
-inline void transformPoint(float out[3], const float m[16], const float p[3]) {
-    float r[3];
-    for (int j = 0; j < 3; ++j) r[j] = p[0] * m[j] + p[1] * m[4 + j] + p[2] * m[8 + j] + m[12 + j];
-    out[0] = r[0];
-    out[1] = r[1];
-    out[2] = r[2];
-}
-
 // The camera's view at a roll of `rollDeg`: it stays on the axis looking down it at
 // (0, 10, 0); its up vector, +X unrolled, turns about the axis the camera looks along.
 struct CameraFrame {
@@ -100,8 +91,8 @@ inline CameraFrame rolledCamera(float rollDeg) {
     float roll[16];
     rotationY(roll, rollDeg);
     CameraFrame frame{{0.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {1.0f, 0.0f, 0.0f}};
-    transformPoint(frame.target, roll, frame.target);
-    transformPoint(frame.up, roll, frame.up);
+    mat_transform_point(frame.target, roll, frame.target);
+    mat_transform_point(frame.up, roll, frame.up);
     return frame;
 }
 

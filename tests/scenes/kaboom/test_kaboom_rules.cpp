@@ -41,11 +41,11 @@ TEST(KaboomRules, TheBeamVolumeStandsAroundTheAxis) {
     beamModel(model);
     const float bottomCentre[3] = {0.0f, 0.0f, 0.0f}, topRim[3] = {1.0f, 2.0f, 0.0f};
     float p[3];
-    transformPoint(p, model, bottomCentre);
+    mat_transform_point(p, model, bottomCentre);
     EXPECT_FLOAT_EQ(p[0], 0.0f);
     EXPECT_FLOAT_EQ(p[1], -17.5f);
     EXPECT_FLOAT_EQ(p[2], 0.0f);
-    transformPoint(p, model, topRim);
+    mat_transform_point(p, model, topRim);
     EXPECT_FLOAT_EQ(p[0], 40.0f);
     EXPECT_FLOAT_EQ(p[1], 52.5f);
 
@@ -53,7 +53,7 @@ TEST(KaboomRules, TheBeamVolumeStandsAroundTheAxis) {
     float inverse[16];
     beamModel(inverse);
     ASSERT_TRUE(mat_inverse(inverse));
-    transformPoint(p, inverse, kTarget);
+    mat_transform_point(p, inverse, kTarget);
     EXPECT_NEAR(p[1], 32.5f / 35.0f, 1e-6f);
     EXPECT_NEAR(p[0], 0.0f, 1e-6f);
 }

@@ -105,7 +105,7 @@ TEST(VortexRules, RotationIsInDegreesAndTurnsRowVectorsRightHanded) {
     float m[16], p[3];
     const float x[3] = {1.0f, 0.0f, 0.0f};
     placeOnAxis(m, 90.0f, 5.0f);
-    transformPoint(p, m, x);
+    mat_transform_point(p, m, x);
     EXPECT_NEAR(p[0], 0.0f, 1e-6f);
     EXPECT_NEAR(p[1], 5.0f, 1e-6f);
     EXPECT_NEAR(p[2], -1.0f, 1e-6f);
