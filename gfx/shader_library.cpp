@@ -10,6 +10,7 @@
 #include "texture_handle.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 // ---- state ----------------------------------------------------------------------------------
@@ -120,29 +121,60 @@ void printProgramInfoLog(GLuint program, const char* header) {
 
 // ---- building -------------------------------------------------------------------------------
 
-// A shader object of one stage, or 0 after reporting why. An unreadable file has been reported
-// by the reader already and fails without a message of its own.
-GLuint compileStage(GLenum stage, const std::string& path, const char* defines) {
+// A shader object of `text` as one stage, compiled or not (see GL_COMPILE_STATUS). The defines
+// go in front as a source string of their own, joined to the text with nothing in between; a
+// shader meant for defines therefore leaves its "#version" to them.
+GLuint compileText(GLenum stage, const std::string& text, const char* defines) {
     GLuint shader = glCreateShader(stage);
-    std::string text;
-    if (!read_whole_file(path, text)) {
-        // The reader's own line does not say which file; this one does.
-        std::fprintf(stderr, "## ERROR: compilation of %s failed\n", path.c_str());
-        glDeleteShader(shader);
-        return 0;
-    }
-    // The defines go in front as a string of their own, joined to the file with nothing in
-    // between; a shader meant for defines therefore leaves its "#version" to them.
     const GLchar* sources[2];
     GLsizei count = 0;
     if (defines) sources[count++] = defines;
     sources[count++] = text.c_str();
     glShaderSource(shader, count, sources, nullptr);
     glCompileShader(shader);
+    return shader;
+}
 
-    GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled == GL_TRUE) return shader;
+bool compiled(GLuint shader) {
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    return status == GL_TRUE;
+}
+
+bool linked(GLuint program) {
+    GLint status = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    return status == GL_TRUE;
+}
+
+// The info log of a shader or program object, without its terminating zero.
+std::string infoLog(GLuint object, bool program) {
+    GLint length = 0;
+    if (program)
+        glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else
+        glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return std::string();
+    std::string log(size_t(length), '\0');
+    if (program)
+        glGetProgramInfoLog(object, length, nullptr, &log[0]);
+    else
+        glGetShaderInfoLog(object, length, nullptr, &log[0]);
+    log.resize(std::strlen(log.c_str()));
+    return log;
+}
+
+// A shader object of one stage, or 0 after reporting why. An unreadable file has been reported
+// by the reader already and fails without a message of its own.
+GLuint compileStage(GLenum stage, const std::string& path, const char* defines) {
+    std::string text;
+    if (!read_whole_file(path, text)) {
+        // The reader's own line does not say which file; this one does.
+        std::fprintf(stderr, "## ERROR: compilation of %s failed\n", path.c_str());
+        return 0;
+    }
+    GLuint shader = compileText(stage, text, defines);
+    if (compiled(shader)) return shader;
     std::fprintf(stderr, "## ERROR: compilation of %s failed\n", path.c_str());
     printShaderInfoLog(shader, std::string("# ") + stageTypeName(stage) + "\n");
     glDeleteShader(shader);
@@ -161,10 +193,7 @@ GLuint linkProgram(GLuint vertex, GLuint geometry, GLuint fragment, const std::s
     glDeleteShader(fragment);
     if (geometry) glDeleteShader(geometry);
     glLinkProgram(program);
-
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked == GL_TRUE) {
+    if (linked(program)) {
         std::fprintf(stdout, "# note: compiled %s %s\n", vertexFile.c_str(), fragmentFile.c_str());
         return program;
     }
@@ -285,6 +314,48 @@ void ShaderLibrary::load(const std::string& name, const std::string& vertexFile,
     }
     sources_.emplace(name, ShaderSource{defines ? defines : "", vertexFile, geometryFile,
                                         fragmentFile, defines != nullptr});
+}
+
+bool ShaderLibrary::rebuild(const std::string& name, const std::string& vertexFile,
+                            const std::string& geometryFile, const std::string& fragmentFile,
+                            std::vector<BuildFailure>& failures) {
+    const auto source = sources_.find(name);
+    if (source == sources_.end()) return false;
+    const char* defines = source->second.hasDefines ? source->second.defines.c_str() : nullptr;
+    const size_t failuresBefore = failures.size();
+    std::vector<GLuint> stages;
+    const std::pair<GLenum, const std::string*> files[] = {{GL_VERTEX_SHADER, &vertexFile},
+                                                           {GL_FRAGMENT_SHADER, &fragmentFile},
+                                                           {GL_GEOMETRY_SHADER, &geometryFile}};
+    for (const auto& [stage, file] : files) {
+        if (stage == GL_GEOMETRY_SHADER && file->empty()) continue;
+        std::string text;
+        if (!read_whole_file(*file, text)) {
+            failures.push_back({BuildFailure::kUnreadable, *file, std::string()});
+            continue;
+        }
+        GLuint shader = compileText(stage, text, defines);
+        if (compiled(shader)) {
+            stages.push_back(shader);
+        } else {
+            failures.push_back({BuildFailure::kCompile, *file, infoLog(shader, false)});
+            glDeleteShader(shader);
+        }
+    }
+    bool built = false;
+    if (failures.size() == failuresBefore) {
+        GLuint program = glCreateProgram();
+        for (GLuint shader : stages) glAttachShader(program, shader);
+        glLinkProgram(program);
+        if (linked(program)) {
+            built = replaceProgram(name, program);
+        } else {
+            failures.push_back({BuildFailure::kLink, fragmentFile, infoLog(program, true)});
+            glDeleteProgram(program);
+        }
+    }
+    for (GLuint shader : stages) glDeleteShader(shader); // flagged only while a program holds it
+    return built;
 }
 
 bool ShaderLibrary::replaceProgram(const std::string& name, uint32_t program) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 struct TextureHandle;
 
@@ -51,15 +52,26 @@ class ShaderLibrary {
     void setMatrix(const std::string& shader, const std::string& uniform, const float* m16);
     void setTexture(const std::string& shader, const std::string& sampler, TextureHandle* texture);
 
-    // For the development player, which rebuilds programs while the demo runs: the files and
-    // defines each name was first requested with, and a new program put in its place.
+    // For rebuilding programs while the demo runs (the development player, tests): the files
+    // and defines each name was first requested with.
     const std::unordered_map<std::string, ShaderSource>& sources() const { return sources_; }
-    // Takes `program` (linked) under `name` in place of the one there, which is deleted, and
-    // finds its uniforms; a name whose first build failed gets its first program. False, and
-    // nothing taken, for a name never requested.
-    bool replaceProgram(const std::string& name, uint32_t program);
+    // Builds `name` again from these files, with the defines it was first requested with, and
+    // on success puts it in place of the one in use (a name whose first build failed gets its
+    // first program). Reports nothing itself: false with `failures` saying, per stage or link
+    // that failed, the file and the driver's log. False with no failure for a name never
+    // requested.
+    struct BuildFailure {
+        enum Kind { kUnreadable, kCompile, kLink } kind;
+        std::string file; // the stage's file; the fragment file for a link
+        std::string log;  // the driver's info log
+    };
+    bool rebuild(const std::string& name, const std::string& vertexFile,
+                 const std::string& geometryFile, const std::string& fragmentFile,
+                 std::vector<BuildFailure>& failures);
 
   private:
+    bool replaceProgram(const std::string& name, uint32_t program);
+
     std::unordered_map<std::string, ShaderProgram> programs_;
     std::unordered_map<std::string, ShaderSource> sources_;
     uint32_t bound_ = 0;

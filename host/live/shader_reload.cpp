@@ -29,35 +29,6 @@ std::string fileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A stage object, or 0 with `message` holding why.
-GLuint compileStage(GLenum stage, const std::string& file, const std::string& defines,
-                    bool hasDefines, std::string& message) {
-    std::string text;
-    if (!read_whole_file(file, text)) {
-        message += file + ": cannot be read\n";
-        return 0;
-    }
-    GLuint shader = glCreateShader(stage);
-    const GLchar* sources[2];
-    GLsizei count = 0;
-    if (hasDefines) sources[count++] = defines.c_str();
-    sources[count++] = text.c_str();
-    glShaderSource(shader, count, sources, nullptr);
-    glCompileShader(shader);
-    GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled == GL_TRUE) return shader;
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::string log(size_t(length > 0 ? length : 1), '\0');
-    if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &log[0]);
-    log.resize(std::strlen(log.c_str()));
-    message += placeMessages(log, file, hasDefines ? 1 : 0);
-    if (log.empty()) message += file + ": does not compile\n";
-    glDeleteShader(shader);
-    return 0;
-}
-
 } // namespace
 
 std::string placeMessages(const std::string& infoLog, const std::string& file, int fileString) {
@@ -141,34 +112,18 @@ std::vector<ShaderReload> ShaderWatch::poll() {
             if (changed != vertex && changed != fragment && changed != geometry) continue;
 
             ShaderReload result{name, changed, false, {}};
-            GLuint v = compileStage(GL_VERTEX_SHADER, vertex, source.defines, source.hasDefines,
-                                    result.message);
-            GLuint f = compileStage(GL_FRAGMENT_SHADER, fragment, source.defines, source.hasDefines,
-                                    result.message);
-            GLuint g = geometry.empty() ? 0
-                                        : compileStage(GL_GEOMETRY_SHADER, geometry, source.defines,
-                                                       source.hasDefines, result.message);
-            if (v && f && (g || geometry.empty())) {
-                GLuint program = glCreateProgram();
-                for (GLuint s : {v, f, g})
-                    if (s) glAttachShader(program, s);
-                glLinkProgram(program);
-                GLint linked = GL_FALSE;
-                glGetProgramiv(program, GL_LINK_STATUS, &linked);
-                if (linked == GL_TRUE) {
-                    result.ok = library_->replaceProgram(name, program);
+            std::vector<ShaderLibrary::BuildFailure> failures;
+            result.ok = library_->rebuild(name, vertex, geometry, fragment, failures);
+            for (const ShaderLibrary::BuildFailure& f : failures) {
+                if (f.kind == ShaderLibrary::BuildFailure::kUnreadable) {
+                    result.message += f.file + ": cannot be read\n";
+                } else if (f.kind == ShaderLibrary::BuildFailure::kLink) {
+                    result.message += changed + ": " + name + " does not link: " + f.log + "\n";
                 } else {
-                    GLint length = 0;
-                    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-                    std::string log(size_t(length > 0 ? length : 1), '\0');
-                    if (length > 0) glGetProgramInfoLog(program, length, nullptr, &log[0]);
-                    log.resize(std::strlen(log.c_str()));
-                    result.message += changed + ": " + name + " does not link: " + log + "\n";
-                    glDeleteProgram(program);
+                    result.message += placeMessages(f.log, f.file, source.hasDefines ? 1 : 0);
+                    if (f.log.empty()) result.message += f.file + ": does not compile\n";
                 }
             }
-            for (GLuint s : {v, f, g})
-                if (s) glDeleteShader(s); // flagged only while a program holds it
             results.push_back(std::move(result));
         }
     }

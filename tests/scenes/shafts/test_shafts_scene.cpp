@@ -157,54 +157,37 @@ TEST_F(Shafts, ShadowsCutGapsIntoTheLightShafts) {
     EXPECT_GT(best, 30.0f) << "no lit shaft beside a shadowed gap; best column " << bestCol;
 }
 
-// The volume program built from its files, with every shadow-map answer forced to "lit"
-// when `shadowless`; 0 (after a failure) when it does not build.
-GLuint buildVolumeProgram(bool shadowless) {
-    auto read = [](const char* file) {
-        std::ifstream in(file);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    };
-    std::string fragment = read("data/shaders/volume_shadow_depth.frag");
-    if (shadowless) {
-        // Every look-up wrapped in max(..., 1): lit everywhere, the sampler still in use (so
-        // the scene's setTexture still finds it).
-        int found = 0;
-        for (const std::string call : {"texture(shadowmap_tex,", "textureOffset(shadowmap_tex,"})
-            for (size_t at = fragment.find(call); at != std::string::npos;
-                 at = fragment.find(call, at + 1)) {
-                if (at > 0 && (std::isalnum(fragment[at - 1]) || fragment[at - 1] == '_')) continue;
-                size_t end = at + call.size(), depth = 1;
-                while (end < fragment.size() && depth > 0) {
-                    if (fragment[end] == '(') ++depth;
-                    if (fragment[end] == ')') --depth;
-                    ++end;
-                }
-                const std::string lookUp = fragment.substr(at, end - at);
-                fragment.replace(at, lookUp.size(), "max(" + lookUp + ", 1.0)");
-                at += 4;
-                ++found;
+const char* const kVolumeProgram = "volshadow_depth";
+const char* const kVolumeVertex = "data/shaders/volume_shadow_depth.vert";
+const char* const kVolumeFragment = "data/shaders/volume_shadow_depth.frag";
+
+// The volume program's fragment stage with every shadow-map look-up wrapped in max(..., 1): lit
+// everywhere, the sampler still in use (so the scene's setTexture still finds it). Empty, after
+// a failure, when it has no look-up to wrap.
+std::string shadowlessFragment() {
+    std::ifstream in(kVolumeFragment);
+    std::string fragment((std::istreambuf_iterator<char>(in)), {});
+    int found = 0;
+    for (const std::string call : {"texture(shadowmap_tex,", "textureOffset(shadowmap_tex,"})
+        for (size_t at = fragment.find(call); at != std::string::npos;
+             at = fragment.find(call, at + 1)) {
+            if (at > 0 && (std::isalnum(fragment[at - 1]) || fragment[at - 1] == '_')) continue;
+            size_t end = at + call.size(), depth = 1;
+            while (end < fragment.size() && depth > 0) {
+                if (fragment[end] == '(') ++depth;
+                if (fragment[end] == ')') --depth;
+                ++end;
             }
-        if (found == 0) {
-            ADD_FAILURE() << "the volume shader no longer samples shadowmap_tex";
-            return 0;
+            const std::string lookUp = fragment.substr(at, end - at);
+            fragment.replace(at, lookUp.size(), "max(" + lookUp + ", 1.0)");
+            at += 4;
+            ++found;
         }
+    if (found == 0) {
+        ADD_FAILURE() << "the volume shader no longer samples shadowmap_tex";
+        return std::string();
     }
-    const std::string vertex = read("data/shaders/volume_shadow_depth.vert");
-    GLuint program = glCreateProgram();
-    for (const auto& stage : {std::make_pair(GLenum(GL_VERTEX_SHADER), vertex),
-                              std::make_pair(GLenum(GL_FRAGMENT_SHADER), fragment)}) {
-        GLuint shader = glCreateShader(stage.first);
-        const char* text = stage.second.c_str();
-        glShaderSource(shader, 1, &text, nullptr);
-        glCompileShader(shader);
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_EQ(linked, GL_TRUE);
-    return linked ? program : 0;
+    return fragment;
 }
 
 // The check above is also met by the beam's rim, so this one proves the shadows themselves:
@@ -229,13 +212,14 @@ TEST_F(Shafts, TheTubesShadowsTakeLightOutOfTheVolume) {
     grab(dark, 0.0f);
     grab(shadowed, 1.1f);
     ShaderLibrary& library = h->real->shaderLibrary();
-    const GLuint shadowless = buildVolumeProgram(true);
-    ASSERT_NE(shadowless, 0u);
-    ASSERT_TRUE(library.replaceProgram("volshadow_depth", shadowless));
+    std::vector<ShaderLibrary::BuildFailure> failures;
+    TempDir dir("shafts_shadowless");
+    const std::string shadowless = dir.file("shadowless.frag");
+    std::ofstream(shadowless) << shadowlessFragment();
+    ASSERT_TRUE(library.rebuild(kVolumeProgram, kVolumeVertex, "", shadowless, failures));
     grab(unshadowed, 1.1f);
-    const GLuint original = buildVolumeProgram(false); // the scene's own again, for the rest
-    ASSERT_NE(original, 0u);
-    ASSERT_TRUE(library.replaceProgram("volshadow_depth", original));
+    // The scene's own again, for the rest.
+    ASSERT_TRUE(library.rebuild(kVolumeProgram, kVolumeVertex, "", kVolumeFragment, failures));
 
     // Blocks inside the beam (bright without shadows) that the shadows darken by 15 % or more.
     int darkened = 0, inBeam = 0;
