@@ -7,7 +7,9 @@
 //
 // One GL context per process: make one harness in SetUpTestSuite and keep it for the binary.
 //
-//   static SceneHarness* h = new SceneHarness(PLUGIN, "pillars");
+//   class Pillars : public SceneTest {
+//       static void SetUpTestSuite() { openScene(PLUGIN, "pillars"); }
+//   };
 //   h->values["cylborder"] = 0.1f;
 //   std::string log = h->frame(4000);    // stdout and stderr of the frame
 //   EXPECT_TRUE(h->clean(log).empty()); // pool, GL error, warnings, run-time targets
@@ -66,4 +68,21 @@ class SceneHarness {
     std::unique_ptr<cSyncRocket> initSync_, sync_;
     std::unique_ptr<cModuleInput> input_;
     int frames_ = 0;
+};
+
+// The fixture a scene's tests derive from: the binary's one harness, opened by the first suite
+// to run (openScene in SetUpTestSuite), and no track value left over from the test before
+// (a derived SetUp calls SceneTest::SetUp first, then sets its neutral values).
+class SceneTest : public testing::Test {
+  protected:
+    static void openScene(const std::string& pluginPath, const std::string& tag) {
+        if (!h) h = new SceneHarness(pluginPath, tag);
+        ASSERT_NE(h->scene, nullptr);
+    }
+    void SetUp() override {
+        h->values.clear();
+        h->keys.clear();
+    }
+
+    static inline SceneHarness* h = nullptr;
 };

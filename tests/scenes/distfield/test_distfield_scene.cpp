@@ -15,11 +15,10 @@ const char* const kPruxa = "data/textures/pruxa_logo.jpg";
 
 // One context and plug-in for the whole binary; each test starts from neutral tracks and
 // decides the ones it is about.
-class Distfield : public testing::Test {
+class Distfield : public SceneTest {
   protected:
     static void SetUpTestSuite() {
-        if (!h) h = new SceneHarness(PLUGIN, "distfield_scene");
-        ASSERT_NE(h->scene, nullptr);
+        openScene(PLUGIN, "distfield_scene");
         scene = h->scene;
         real = h->real;
         gfx = h->gfx;
@@ -27,8 +26,7 @@ class Distfield : public testing::Test {
     }
 
     void SetUp() override {
-        h->values.clear();
-        h->keys.clear();
+        SceneTest::SetUp();
         for (const char* name :
              {"mch_scenever", "march_scenenum", "blob_morph", "blob_distort", "blob_matmorph",
               "blob_logodistort", "slice_offset", "glowintensity", "tlvits", "kelp_its",
@@ -52,7 +50,6 @@ class Distfield : public testing::Test {
         return nullptr;
     }
 
-    static SceneHarness* h;
     static std::string initLog;
     static gfxContext* real;
     static RecordingGfx* gfx;
@@ -62,7 +59,6 @@ class Distfield : public testing::Test {
     GLenum glError = GL_NO_ERROR;
 };
 
-SceneHarness* Distfield::h = nullptr;
 std::string Distfield::initLog;
 gfxContext* Distfield::real = nullptr;
 RecordingGfx* Distfield::gfx = nullptr;

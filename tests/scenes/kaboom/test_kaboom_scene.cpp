@@ -38,16 +38,12 @@ float brightestInTheMiddle() {
 
 // One context and plug-in for the whole binary. The first test draws the scene's first frame;
 // each test starts from the timeline's look of bar 34 and changes what it is about.
-class Kaboom : public testing::Test {
+class Kaboom : public SceneTest {
   protected:
-    static void SetUpTestSuite() {
-        if (!h) h = new SceneHarness(PLUGIN, "kaboom_scene");
-        ASSERT_NE(h->scene, nullptr);
-    }
+    static void SetUpTestSuite() { openScene(PLUGIN, "kaboom_scene"); }
 
     void SetUp() override {
-        h->values.clear();
-        h->keys.clear();
+        SceneTest::SetUp();
         h->values = {{"rct_camrot", 0.0f},   {"rct_camdist", 1.0f},  {"rct_midglow", 1.0f},
                      {"rct_beamtime", 3.0f}, {"rct_ctr_h", 20.0f},   {"expl_cylview", 0.0f},
                      {"expl_vofs", 0.0f},    {"expl_vblur_px", 0.0f}};
@@ -73,10 +69,8 @@ class Kaboom : public testing::Test {
         return nullptr;
     }
 
-    static SceneHarness* h;
     static std::string* firstLog;
 };
-SceneHarness* Kaboom::h = nullptr;
 std::string* Kaboom::firstLog = nullptr;
 
 } // namespace

@@ -24,17 +24,15 @@ struct Instance {
     std::array<float, 4> colour;
 };
 
-class Meander : public testing::Test {
+class Meander : public SceneTest {
   protected:
     static void SetUpTestSuite() {
-        if (!h) h = new SceneHarness(PLUGIN, "meander_scene");
-        ASSERT_NE(h->scene, nullptr);
+        openScene(PLUGIN, "meander_scene");
         gfx = h->gfx;
     }
 
     void SetUp() override {
-        h->values.clear();
-        h->keys.clear();
+        SceneTest::SetUp();
         values["rnd_scenever"] = 0.0f;
         values["rndwalk_num_inst"] = 300.0f;
         values["rnd_glitch"] = 0.0f;
@@ -75,12 +73,10 @@ class Meander : public testing::Test {
         return {levels[0][0], levels[1][1], gamma[1][0]};
     }
 
-    static SceneHarness* h;
     static RecordingGfx* gfx;
     std::map<std::string, float>& values = h->values;
 };
 
-SceneHarness* Meander::h = nullptr;
 RecordingGfx* Meander::gfx = nullptr;
 
 float reference(int index) {

@@ -35,16 +35,12 @@ Mat expectedMvp(float c) {
     return out;
 }
 
-class Orb : public testing::Test {
+class Orb : public SceneTest {
   protected:
-    static void SetUpTestSuite() {
-        if (!h) h = new SceneHarness(PLUGIN, "orb_scene");
-        ASSERT_NE(h->scene, nullptr);
-    }
+    static void SetUpTestSuite() { openScene(PLUGIN, "orb_scene"); }
 
     void SetUp() override {
-        h->values.clear();
-        h->keys.clear();
+        SceneTest::SetUp();
         for (const char* name : {"brk_camofs", "brk_radits", "brk_glitch1", "brk_glitch2"})
             h->values[name] = 0.0f;
     }
@@ -79,12 +75,10 @@ class Orb : public testing::Test {
         return out;
     }
 
-    static SceneHarness* h;
     static int framesDrawn;
     std::map<std::string, float>& values = h->values;
 };
 
-SceneHarness* Orb::h = nullptr;
 int Orb::framesDrawn = 0;
 
 uint64_t blendField(uint64_t state, int shift) {

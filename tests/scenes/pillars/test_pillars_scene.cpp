@@ -14,17 +14,13 @@ namespace {
 
 using Vec4 = std::array<float, 4>;
 
-class Pillars : public testing::Test {
+class Pillars : public SceneTest {
   protected:
-    static void SetUpTestSuite() {
-        if (!h) h = new SceneHarness(PLUGIN, "pillars_scene");
-        ASSERT_NE(h->scene, nullptr);
-    }
+    static void SetUpTestSuite() { openScene(PLUGIN, "pillars_scene"); }
 
     // Neutral tracks: no letterbox, the sculpture whole and still, no title, full brightness.
     void SetUp() override {
-        h->values.clear();
-        h->keys.clear();
+        SceneTest::SetUp();
         for (const char* name :
              {"cylborder", "kaos_rot", "kaos_height", "kaos_allscale", "cyl_scnver",
               "kaos_scr-offset", "kaos_vblur_px", "cyl_whiteout", "title_burn", "cyl_titleits"})
@@ -52,11 +48,9 @@ class Pillars : public testing::Test {
         return nullptr;
     }
 
-    static SceneHarness* h;
     static bool firstFrame;
 };
 
-SceneHarness* Pillars::h = nullptr;
 bool Pillars::firstFrame = true;
 
 Vec4 all(float v) {

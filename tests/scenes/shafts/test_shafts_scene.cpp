@@ -13,16 +13,12 @@
 
 namespace {
 
-class Shafts : public testing::Test {
+class Shafts : public SceneTest {
   protected:
-    static void SetUpTestSuite() {
-        if (!h) h = new SceneHarness(PLUGIN, "shafts_scene");
-        ASSERT_NE(h->scene, nullptr);
-    }
+    static void SetUpTestSuite() { openScene(PLUGIN, "shafts_scene"); }
 
     void SetUp() override {
-        h->values.clear();
-        h->keys.clear();
+        SceneTest::SetUp();
         for (const char* name : {"vol_var", "vol_circlerot", "vol_camrot", "vol_vofs", "vol_vblur"})
             h->values[name] = 0.0f;
         h->values["vol_lightits"] = 1.0f;
@@ -48,12 +44,10 @@ class Shafts : public testing::Test {
         return (m[0] + m[1] + m[2]) / 3.0f;
     }
 
-    static SceneHarness* h;
     static int frames;
     static std::string firstLog;
 };
 
-SceneHarness* Shafts::h = nullptr;
 int Shafts::frames = 0;
 std::string Shafts::firstLog;
 

@@ -15,17 +15,13 @@ namespace {
 
 using Vec4 = std::array<float, 4>;
 
-class Vortex : public testing::Test {
+class Vortex : public SceneTest {
   protected:
-    static void SetUpTestSuite() {
-        if (!h) h = new SceneHarness(PLUGIN, "vortex_scene");
-        ASSERT_NE(h->scene, nullptr);
-    }
+    static void SetUpTestSuite() { openScene(PLUGIN, "vortex_scene"); }
 
     // A lit stretch of steady tunnel with greetings 0-2 ahead, nothing glitched.
     void SetUp() override {
-        h->values.clear();
-        h->keys.clear();
+        SceneTest::SetUp();
         values["tnl_camrot"] = 0.0f;
         values["tnl_ofs"] = 125.0f;
         values["tnl_lightits"] = 1.0f;
@@ -47,11 +43,8 @@ class Vortex : public testing::Test {
         return names;
     }
 
-    static SceneHarness* h;
     std::map<std::string, float>& values = h->values;
 };
-
-SceneHarness* Vortex::h = nullptr;
 
 uint64_t blendField(uint64_t state, int shift) {
     return rs::field(state, shift, 0xfull << shift);
