@@ -124,23 +124,31 @@ class BenchScene {
             std::exit(1);
     }
 
+    // A module input on this context over the track files as they are now, its clock held at
+    // `ms`: for frames(), and for timing a scene's own steps alone. Valid until the next call.
+    cModuleInput& input(int64_t ms) {
+        sync_ = std::make_unique<cSyncRocket>(); // reads the track files anew
+        sync_->init((root_ + "/tracks/").c_str(), nullptr);
+        input_ = std::make_unique<cModuleInput>();
+        input_->setGfx(&gfx_);
+        input_->setSync(sync_.get());
+        input_->setFixedTimeMs(ms);
+        return *input_;
+    }
+
     // One warm-up frame and `n` timed frames as the host draws them, at music times `startMs`,
     // `startMs` + `stepMs`, ...
     FrameStats frames(int n, int64_t startMs, int64_t stepMs = 33) {
-        cSyncRocket sync; // reads the track files anew
-        sync.init((root_ + "/tracks/").c_str(), nullptr);
-        cModuleInput input;
-        input.setGfx(&gfx_);
-        input.setSync(&sync);
+        cModuleInput& in = input(startMs);
         int64_t t = startMs;
         return timeIt(n, [&] {
-            input.setFixedTimeMs(t);
+            in.setFixedTimeMs(t);
             t += stepMs;
             *gfx_.renderState() = rs::defaultWord();
             gfx_.setViewport(0, 0, 1280, 720);
             gfx_.clear(3);
             gfx_.pushRenderState();
-            scene->render(&input);
+            scene->render(&in);
             gfx_.popRenderState();
         });
     }
@@ -151,4 +159,11 @@ class BenchScene {
     gfxContext& gfx_;
     std::string root_;
     std::unique_ptr<cModuleLoader> loader_;
+    std::unique_ptr<cSyncRocket> sync_;
+    std::unique_ptr<cModuleInput> input_;
 };
+
+// How many runs a benchmark times: its first argument, or `fallback`.
+inline int benchRuns(int argc, char** argv, int fallback) {
+    return argc > 1 ? std::max(1, std::atoi(argv[1])) : fallback;
+}

@@ -10,7 +10,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int frames = benchRuns(argc, argv, 30);
     gfxContext& gfx = *makeBenchContext();
     BenchScene bench(gfx, PLUGIN);
     for (const char* name : {"blob_morph", "blob_distort", "blob_matmorph", "blob_logodistort",

@@ -18,7 +18,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int frames = benchRuns(argc, argv, 30);
     gfxContext& gfx = *makeBenchContext();
     BenchScene bench(gfx, PLUGIN);
     bench.track("rct_camrot", 0.3f);
@@ -37,20 +37,8 @@ int main(int argc, char** argv) {
     printStats("frame, panorama", bench.frames(frames, t));
 
     // The parts, through the scene's drawing steps on tracks of the same values.
-    char dir[] = "/tmp/bench_kaboom_XXXXXX";
-    if (!mkdtemp(dir)) return 1;
-    const std::string tracks = std::string(dir) + "/";
-    for (const auto& kv : std::vector<std::pair<const char*, float>>{
-             {"rct_midglow", 1.0f}, {"rct_beamtime", 5.0f}, {"rct_ctr_h", 22.0f}}) {
-        const TrackKey key{0, kv.second, INTERP_STEP};
-        keytrack_write((tracks + "_" + kv.first + ".track").c_str(), &key, 1);
-    }
-    cSyncRocket sync;
-    sync.init(tracks.c_str(), nullptr);
-    cModuleInput input;
-    input.setGfx(&gfx);
-    input.setSync(&sync);
-    input.setFixedTimeMs(t);
+    // The same tracks as the frames above.
+    cModuleInput& input = bench.input(t);
     float eye[3], up[3];
     kaboom::eyePosition(eye, 0.3f, 1.0f);
     kaboom::cameraUp(up);
@@ -112,6 +100,5 @@ int main(int argc, char** argv) {
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("%-28s %8.2f ms\n", "two run-time targets", ms);
-    std::filesystem::remove_all(dir);
     return 0;
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int n = benchRuns(argc, argv, 30);
     gfxContext& gfx = *makeBenchContext();
     BenchScene bench(gfx, PLUGIN);
     bench.track("rndwalk_num_inst", 500.0f);

@@ -26,7 +26,7 @@ struct Look {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int frames = benchRuns(argc, argv, 30);
     gfxContext& gfx = *makeBenchContext();
     BenchScene bench(gfx, PLUGIN);
     bench.track("cyl_fade", 255.0f);

@@ -11,7 +11,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const int n = benchRuns(argc, argv, 20);
     gfxContext& gfx = *makeBenchContext();
     {
         BenchScene bench(gfx, PLUGIN);

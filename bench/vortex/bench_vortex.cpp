@@ -14,7 +14,7 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int n = benchRuns(argc, argv, 30);
     gfxContext& gfx = *makeBenchContext();
     BenchScene bench(gfx, PLUGIN);
     bench.track("tnl_camrot", 0.3f);
