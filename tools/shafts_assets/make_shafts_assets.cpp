@@ -1,9 +1,9 @@
 // make_shafts_assets - writes the light-shafts scene's files into <data>/:
 //   models/halftube04.obj        one arch of the ring: a thin flat vane (elliptic section
-//                                0.056 x 0.016) bent into a half circle of radius 3.0 in the
+//                                0.14 x 0.016) bent into a half circle of radius 3.0 in the
 //                                x-y plane over +y, closed (it casts a whole shadow). The
-//                                scene scales it by 10 to 36: lines of neon two to five pixels
-//                                wide, below the glow's blow-out.
+//                                scene scales it by 10 to 36; its broad side faces the light
+//                                and its edge the wide view's camera.
 //   models/tlvlogo.obj           "TOLVANE" in the block font, extruded with a bevel, 190 wide,
 //                                centred below the marker sphere and turned to face the wide
 //                                view (the scene draws it at 1/4).
@@ -41,12 +41,15 @@ void addFacing(Mesh& mesh, MeshGroup& group, uint32_t a, uint32_t b, uint32_t c,
 }
 
 Mesh halfTube() {
-    // A flat vane bent into a half circle: an elliptic section kHalfWidth across (in the arch's
-    // plane) and kHalfThick deep, swept over pi about z. Its broad side faces along z, which
-    // the ring keeps near the light's direction: the light sees wide half rings and casts
-    // wide shadows, while a camera from the side sees thin edges (thin silhouettes, so the
-    // glow draws lines rather than blobs).
-    const float kBend = 3.0f, kHalfWidth = 0.028f, kHalfThick = 0.008f;
+    // A flat vane bent into a half circle: an elliptic section 2 kHalfWidth across (in the
+    // arch's plane) and 2 kHalfThick deep, swept over pi about z. The ring's turns keep every
+    // arch's broad side within about 45 degrees of +z, which the light (at +z, up and to the
+    // side) sees nearly face on, and a camera near the x axis sees nearly edge on. So the
+    // light sees half rings about ten shadow-map texels wide and casts shadows the shafts can
+    // show, while the wide view sees lines mostly under four pixels: neon lines after the
+    // glow's threshold instead of white bands. Wider vanes blow the glow out; thinner ones cast
+    // shadows too thin to read.
+    const float kBend = 3.0f, kHalfWidth = 0.07f, kHalfThick = 0.008f;
     const int around = 16, along = 96;
     Mesh m;
     MeshGroup& g = m.group("tube");
@@ -89,9 +92,10 @@ Mesh logo() {
     translate(m, {-0.5f * static_cast<float>(textBlocks(text)), -3.5f, 0.0f});
     scale(m, 190.0f / static_cast<float>(textBlocks(text)));
     // Below the marker sphere and a little towards the camera (model units: the scene
-    // draws the logo at a quarter of its size).
+    // draws the logo at a quarter of its size), turned to face +x, where the wide view looks
+    // from.
     translate(m, {0.0f, -44.0f, 12.0f});
-    rotate(m, Vec3{0.0f, 1.0f, 0.0f}, 140.0f * kPi / 180.0f);
+    rotate(m, Vec3{0.0f, 1.0f, 0.0f}, 90.0f * kPi / 180.0f);
     return m;
 }
 

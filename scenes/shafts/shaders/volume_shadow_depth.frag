@@ -84,15 +84,16 @@ vec2 beamSpan(vec3 s, vec3 d) {
     return span;
 }
 
-// The light at a point of the shadow map, with the casters widened by a few texels: the
-// tubes are thin neon vanes (any thicker and the glow turns them into white bands), and a sheet
-// of shadow that thin would hardly darken a ray. In the air they cast wedges wide enough to see.
+// The light at a point of the shadow map, with the casters' edges widened by three texels:
+// the vanes are only about ten texels wide as the light sees them (any wider and the glow
+// turns them into white bands), and the darkest of five taps keeps their shadows wide enough
+// to read as dark wedges beside the lit shafts, while staying sharp-edged.
 float shadowed(vec3 at) {
     float lit = texture(shadowmap_tex, at);
-    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(6, 0)));
-    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(-6, 0)));
-    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(0, 6)));
-    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(0, -6)));
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(3, 0)));
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(-3, 0)));
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(0, 3)));
+    lit = min(lit, textureOffset(shadowmap_tex, at, ivec2(0, -3)));
     return lit;
 }
 
@@ -132,8 +133,10 @@ void main() {
         float cone = smoothstep(1.0, 0.93, r) * (0.8 + 0.2 * smoothstep(0.75, 0.97, r));
         float lit = shadowed(vec3(ndc.xy * 0.5 + 0.5, ndc.z * 0.5 + 0.5 - 0.0004));
         float fallOff = min(125000.0 / (p.z * p.z), 1.6);
-        // The beam starts a little after the near face and thins out far behind the ring.
-        float along = smoothstep(150.0, 230.0, -p.z) * (0.35 + 0.65 * smoothstep(760.0, 420.0, -p.z));
+        // The air is dim before the ring and brightest where it leaves it: the light that
+        // comes in is plain, the light the vanes have sliced into shafts is the show. It thins
+        // out far behind the ring.
+        float along = smoothstep(220.0, 320.0, -p.z) * (0.35 + 0.65 * smoothstep(800.0, 480.0, -p.z));
         float air = cone * fallOff * along * dust(p);
         lightSum += lit * air;
         airSum += air;
