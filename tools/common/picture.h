@@ -15,6 +15,22 @@ struct Rgb {
     float r, g, b;
 };
 
+// The colour arithmetic every generator draws with.
+inline Rgb operator+(Rgb a, Rgb b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+inline Rgb operator*(Rgb a, float k) {
+    return {a.r * k, a.g * k, a.b * k};
+}
+// From a (t = 0) to b (t = 1); t past 1 goes on beyond b (more of b's difference from a).
+inline Rgb mix(Rgb a, Rgb b, float t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+// Rec. 709 luma.
+inline float luma(Rgb c) {
+    return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
+}
+
 inline float clamp01(float x) {
     return std::min(1.0f, std::max(0.0f, x));
 }

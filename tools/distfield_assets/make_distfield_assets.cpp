@@ -28,16 +28,6 @@ namespace {
 
 // ---- pictures -------------------------------------------------------------------------------
 
-Rgb operator+(Rgb a, Rgb b) {
-    return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
-Rgb operator*(Rgb a, float k) {
-    return {a.r * k, a.g * k, a.b * k};
-}
-Rgb mix(Rgb a, Rgb b, float t) {
-    return a * (1.0f - t) + b * t;
-}
-
 // ---- tiling noise ---------------------------------------------------------------------------
 
 // Value noise on a lattice of `cells` per tile, wrapping so the tile repeats exactly.

@@ -14,6 +14,7 @@
 #include "obj_writer.h"
 #include "picture.h"
 #include "primitives.h"
+#include "tool_args.h"
 
 #include <cmath>
 #include <cstdio>
@@ -144,16 +145,6 @@ Mesh reactor() {
 
 // ---- the background -------------------------------------------------------------------------
 
-Rgb operator+(Rgb a, Rgb b) {
-    return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
-Rgb operator*(Rgb a, float k) {
-    return {a.r * k, a.g * k, a.b * k};
-}
-Rgb mix(Rgb a, Rgb b, float t) {
-    return a * (1.0f - t) + b * t;
-}
-
 bool background(const std::string& path) {
     const int w = 1024, h = 576;
     Picture pic(w, h, Picture::kTopFirst);
@@ -198,11 +189,9 @@ bool background(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <data directory>\n", kTool);
-        return 2;
-    }
-    const std::string dir = argv[1];
+    const char* const data = dataDirectoryArgument(argc, argv, kTool);
+    if (!data) return 2;
+    const std::string dir = data;
     bool ok = writeObj(reactor(), dir + "/models/reactor_v05.obj", kTool);
 
     Mesh volume = cylinder(1.0f, 2.0f, 48, "volume");

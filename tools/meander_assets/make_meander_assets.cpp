@@ -20,6 +20,7 @@
 #include "obj_writer.h"
 #include "picture.h"
 #include "primitives.h"
+#include "tool_args.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,16 +244,6 @@ float fbm(float x, float y, uint32_t seed) {
     return sum / total;
 }
 
-Rgb mix(Rgb a, Rgb b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-Rgb scaled(Rgb a, float k) {
-    return {a.r * k, a.g * k, a.b * k};
-}
-Rgb added(Rgb a, Rgb b) {
-    return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
-
 // Distance from the pixel to the nearest seam of the 128-pixel panel grid, on the torus.
 float seamDistance(int x, int y) {
     const int px = x % 128, py = y % 128;
@@ -298,13 +289,12 @@ bool writeMarkings(const std::string& path) {
             const float brushed = noise(u * 0.25f, v, 64, 23u);
             const float panelShade =
                 static_cast<float>(hash(x / 128, y / 128, 5u) & 0xffu) / 255.0f * 0.25f;
-            Rgb c = scaled(metal, 0.65f + 0.55f * grime + 0.12f * brushed + panelShade);
+            Rgb c = metal * (0.65f + 0.55f * grime + 0.12f * brushed + panelShade);
             // Seams: a dark groove with a lit lip.
             const float seam = seamDistance(x, y);
             c = mix(c, dark, 1.0f - smoothstep(1.0f, 2.5f, seam));
-            c = added(c,
-                      scaled(Rgb{0.08f, 0.08f, 0.09f},
-                             smoothstep(2.5f, 3.0f, seam) * (1.0f - smoothstep(3.0f, 4.5f, seam))));
+            c = c + Rgb{0.08f, 0.08f, 0.09f} *
+                        (smoothstep(2.5f, 3.0f, seam) * (1.0f - smoothstep(3.0f, 4.5f, seam)));
             // Rivets near each panel's corners.
             for (int cy : {10, 118})
                 for (int cx : {10, 118}) {
@@ -347,21 +337,20 @@ bool writeLines(const std::string& path) {
             Rgb c{0, 0, 0};
             // Panel seams, dashed: lit for 48 of every 64 pixels along them.
             const bool dashOn = ((x + y / 128 * 32) % 64) < 48 || ((y + x / 128 * 32) % 64) < 48;
-            if (dashOn) c = added(c, scaled(teal, 0.55f * line(seamDistance(x, y), 1.2f)));
-            c = added(c, scaled(teal, line(layout.number.distance(fx, fy), 1.6f)));
-            c = added(c, scaled(teal, 0.8f * line(layout.label.distance(fx, fy), 1.2f)));
-            c = added(c, scaled(amber, line(layout.code.distance(fx, fy), 1.2f)));
-            c = added(c, scaled(amber, line(Layout::ringDistance(fx, fy), 1.6f)));
-            c = added(c, scaled(amber, 0.9f * line(Layout::chevronDistance(fx, fy), 1.4f)));
+            if (dashOn) c = c + teal * (0.55f * line(seamDistance(x, y), 1.2f));
+            c = c + teal * line(layout.number.distance(fx, fy), 1.6f);
+            c = c + teal * (0.8f * line(layout.label.distance(fx, fy), 1.2f));
+            c = c + amber * line(layout.code.distance(fx, fy), 1.2f);
+            c = c + amber * line(Layout::ringDistance(fx, fy), 1.6f);
+            c = c + amber * (0.9f * line(Layout::chevronDistance(fx, fy), 1.4f));
             // The hazard band's edges.
             if (fx >= 256.0f) {
-                c = added(c, scaled(amber, 0.7f * line(fy - 200.0f, 1.2f)));
-                c = added(c, scaled(amber, 0.7f * line(fy - 232.0f, 1.2f)));
+                c = c + amber * (0.7f * line(fy - 200.0f, 1.2f));
+                c = c + amber * (0.7f * line(fy - 232.0f, 1.2f));
             }
             // Tick marks along the top of each panel, a ruler.
             const int px = x % 128, py = y % 128;
-            if (py >= 4 && py < (px % 32 == 16 ? 14 : 9) && px % 8 == 4)
-                c = added(c, scaled(teal, 0.6f));
+            if (py >= 4 && py < (px % 32 == 16 ? 14 : 9) && px % 8 == 4) c = c + teal * 0.6f;
             pic.at(x, y) = c;
         }
     return pic.save(path, FIF_JPEG, JPEG_QUALITYGOOD, kTool);
@@ -381,11 +370,9 @@ Mesh background() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <data directory>\n", kTool);
-        return 2;
-    }
-    const std::string dir = argv[1];
+    const char* const data = dataDirectoryArgument(argc, argv, kTool);
+    if (!data) return 2;
+    const std::string dir = data;
     bool ok = writeObj(spikyChamfered(dodecahedron(), "spike"),
                        dir + "/models/spike_dodeca_chamfer.obj", kTool);
     ok = writeObj(spikyChamfered(icosahedron(), "spike"), dir + "/models/spike_icosa_chamfer.obj",

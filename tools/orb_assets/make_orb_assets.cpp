@@ -16,6 +16,7 @@
 #include "obj_writer.h"
 #include "orb_rules.h"
 #include "primitives.h"
+#include "tool_args.h"
 
 #include <cmath>
 #include <cstdio>
@@ -90,11 +91,9 @@ Mesh cross() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <data directory>\n", kTool);
-        return 2;
-    }
-    const std::string models = std::string(argv[1]) + "/models/";
+    const char* const data = dataDirectoryArgument(argc, argv, kTool);
+    if (!data) return 2;
+    const std::string models = std::string(data) + "/models/";
     bool ok = writeObj(logo(), models + "logo_brusqua2.obj", kTool);
     ok = writeObj(icosphere(10.0f, 2, true, "shell"), models + "sphere_icosa_r10.obj", kTool) && ok;
     ok = writeObj(cross(), models + "brk_cross.obj", kTool) && ok;

@@ -286,24 +286,16 @@ bool writeBurnGradient(const std::string& path) {
     return pic.save(path, FIF_PNG, PNG_DEFAULT, kTool);
 }
 
-float luma(Rgb c) {
-    return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
-}
-
-Rgb mixRgb(Rgb a, Rgb b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
 Rgb purple(Rgb c) {
     const float l = luma(c);
-    return mixRgb(c, Rgb{l * 1.05f + 0.03f, l * 0.72f, l * 1.25f + 0.05f}, 0.55f);
+    return mix(c, Rgb{l * 1.05f + 0.03f, l * 0.72f, l * 1.25f + 0.05f}, 0.55f);
 }
 
 Rgb highContrast(Rgb c) {
     auto s = [](float x) { return x * x * (3.0f - 2.0f * x); };
     const float l = luma(c);
     Rgb k{s(c.r), s(c.g), s(c.b)};
-    return mixRgb(Rgb{l, l, l}, k, 1.2f); // past 1: a little more saturation
+    return mix(Rgb{l, l, l}, k, 1.2f); // past 1: a little more saturation
 }
 
 Rgb purpleDarks(Rgb c) {
@@ -311,8 +303,8 @@ Rgb purpleDarks(Rgb c) {
     const float dark = 1.0f - smoothstep(0.0f, 0.55f, l);
     const float light = smoothstep(0.45f, 1.0f, l);
     Rgb out = c;
-    out = mixRgb(out, Rgb{out.r * 0.85f + 0.07f, out.g * 0.6f, out.b * 0.95f + 0.12f}, dark);
-    out = mixRgb(out, Rgb{out.r * 1.05f + 0.03f, out.g * 0.98f + 0.01f, out.b * 0.82f}, light);
+    out = mix(out, Rgb{out.r * 0.85f + 0.07f, out.g * 0.6f, out.b * 0.95f + 0.12f}, dark);
+    out = mix(out, Rgb{out.r * 1.05f + 0.03f, out.g * 0.98f + 0.01f, out.b * 0.82f}, light);
     return out;
 }
 

@@ -21,16 +21,6 @@ namespace {
 
 // ---- small helpers --------------------------------------------------------------------------
 
-Rgb mix(Rgb a, Rgb b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-Rgb scale(Rgb a, float k) {
-    return {a.r * k, a.g * k, a.b * k};
-}
-Rgb add(Rgb a, Rgb b) {
-    return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
-
 // Integer hash to [0, 1): the same input gives the same value on every machine.
 float hash01(uint32_t x) {
     x ^= x >> 16;
@@ -182,7 +172,7 @@ Rgb sky(float x, float y) {
                       : mix(mid, zenith, smoothstep(0.45f, 1.0f, h));
     // Stars, fading out towards the glow of the horizon.
     const float star = hash2(static_cast<int>(x), static_cast<int>(y), 5u);
-    if (star > 0.9985f) c = add(c, scale({1.0f, 0.95f, 0.9f}, smoothstep(0.3f, 0.8f, h) * 0.8f));
+    if (star > 0.9985f) c = c + Rgb{1.0f, 0.95f, 0.9f} * (smoothstep(0.3f, 0.8f, h) * 0.8f);
     return c;
 }
 
@@ -212,9 +202,9 @@ Rgb sea(float x, float y) {
     const float wave =
         std::sin(std::pow(kHorizon - y, 0.75f) * 1.7f + std::sin(x * 0.021f + y * 0.13f) * 1.5f);
     const float streak = smoothstep(0.55f, 0.95f, wave) * along * (1.0f - 0.6f * depth);
-    c = add(c, scale({1.0f, 0.55f, 0.45f}, streak));
+    c = c + Rgb{1.0f, 0.55f, 0.45f} * streak;
     // The horizon's own glow.
-    c = add(c, scale({0.7f, 0.25f, 0.3f}, std::exp(-(kHorizon - y) / 8.0f) * 0.6f));
+    c = c + Rgb{0.7f, 0.25f, 0.3f} * (std::exp(-(kHorizon - y) / 8.0f) * 0.6f);
     return c;
 }
 
@@ -256,20 +246,20 @@ bool writeLoadScreen(const std::string& path) {
                 c = mix(c, disc, alpha);
                 // A soft halo round the sun.
                 const float r = std::hypot(fx - kSunX, fy - kSunY);
-                c = add(c, scale({0.6f, 0.2f, 0.3f}, 0.35f * std::exp(-(r - kSunRadius) / 60.0f) *
-                                                         (r > kSunRadius ? 1.0f : 0.0f)));
+                c = c + Rgb{0.6f, 0.2f, 0.3f} * (0.35f * std::exp(-(r - kSunRadius) / 60.0f) *
+                                                 (r > kSunRadius ? 1.0f : 0.0f));
             } else {
                 c = sea(fx, fy);
             }
             c = mix(c, {0.01f, 0.02f, 0.04f}, kelp(fx, fy));
 
             const int i = y * kScreenW + x;
-            c = add(c, scale({0.9f, 0.3f, 0.6f}, glow[i] * 1.4f));
+            c = c + Rgb{0.9f, 0.3f, 0.6f} * (glow[i] * 1.4f);
             c = mix(c, {1.0f, 0.93f, 0.85f}, title[i]);
 
             // Darken towards the corners, as a lens would.
             const float u = fx / kScreenW * 2.0f - 1.0f, v = fy / kScreenH * 2.0f - 1.0f;
-            c = scale(c, 1.0f - 0.35f * smoothstep(0.6f, 1.45f, std::sqrt(u * u + v * v)));
+            c = c * (1.0f - 0.35f * smoothstep(0.6f, 1.45f, std::sqrt(u * u + v * v)));
             picture.at(x, y) = c;
         }
     return picture.save(path, FIF_JPEG, JPEG_QUALITYSUPERB, "make_postfx_textures");

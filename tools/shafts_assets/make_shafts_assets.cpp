@@ -19,6 +19,7 @@
 #include "extrude.h"
 #include "obj_writer.h"
 #include "primitives.h"
+#include "tool_args.h"
 
 #include <algorithm>
 #include <cmath>
@@ -135,7 +136,7 @@ float smooth(float x) {
 // highlights held below white and tinted lavender, so the brightest shafts and the glow
 // keep their colour instead of burning out.
 Rgb lightGrade(Rgb c) {
-    const float lum0 = 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
+    const float lum0 = luma(c);
     Rgb s{lum0 + (c.r - lum0) * 1.2f, lum0 + (c.g - lum0) * 1.2f, lum0 + (c.b - lum0) * 1.2f};
     auto curve = [](float x) {
         x = std::min(1.0f, std::max(0.0f, (x - 0.035f) / 0.965f));
@@ -154,11 +155,9 @@ Rgb lightGrade(Rgb c) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <data directory>\n", kTool);
-        return 2;
-    }
-    const std::string dir = argv[1];
+    const char* const data = dataDirectoryArgument(argc, argv, kTool);
+    if (!data) return 2;
+    const std::string dir = data;
     bool ok = writeObj(halfTube(), dir + "/models/halftube04.obj", kTool);
     ok = writeObj(logo(), dir + "/models/tlvlogo.obj", kTool) && ok;
     ok = writeObj(markedSphere(), dir + "/models/markings_sphere02.obj", kTool) && ok;

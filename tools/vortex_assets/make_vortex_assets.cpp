@@ -25,6 +25,7 @@
 #include "obj_writer.h"
 #include "picture.h"
 #include "primitives.h"
+#include "tool_args.h"
 
 #include <FreeImage.h>
 
@@ -433,11 +434,9 @@ Rgb tunnelGrade(Rgb c) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <data directory>\n", kTool);
-        return 2;
-    }
-    const std::string dir = argv[1];
+    const char* const data = dataDirectoryArgument(argc, argv, kTool);
+    if (!data) return 2;
+    const std::string dir = data;
     FreeImage_Initialise();
     bool ok = writeObj(joined(segmentPieces()), dir + "/models/markings_tunnel.obj", kTool);
     ok = writeObj(brokenTunnel(), dir + "/models/markings_tunnel_broken.obj", kTool) && ok;
