@@ -12,10 +12,13 @@ void setWindowProc(WindowProc proc) {
     g_windowProc = proc;
 }
 
-// The log always gets the text; the box is for the person in front of the screen.
+// The log always gets the text; the box is for the person in front of the screen. Where no
+// box can open (no display, or SDL found no way to show one), stdout says why, so a box that
+// never appeared can be told from one nobody saw; stderr keeps the failure text as its last line.
 static void errorBox(const char* text) {
     std::fprintf(stderr, "%s\n", text);
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr) != 0)
+        std::fprintf(stdout, "# note: no message box: %s\n", SDL_GetError());
 }
 
 // True when the display can be switched to exactly width x height.

@@ -15,6 +15,11 @@ if box=$(find_window Error 30); then
 else
     echo "FAIL: no video: no message box appeared"
     failures=$((failures + 1))
+    # What the player and the server were doing, for a box that never came.
+    kill -0 "$APP_PID" 2>/dev/null && echo "  the player is still running" || echo "  the player has ended"
+    kill -0 "$XVFB_PID" 2>/dev/null && echo "  Xvfb is still running" || echo "  Xvfb has ended"
+    echo "  --- stdout.txt"; cat "$OUT" 2>/dev/null
+    echo "  --- stderr.txt"; cat "$ERR" 2>/dev/null
 fi
 wait_player 30
 check "no video: exit 1 once the box is dismissed" [ "$EXIT_CODE" -eq 1 ]
