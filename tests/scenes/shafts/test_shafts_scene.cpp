@@ -40,10 +40,6 @@ class Shafts : public SceneTest {
             ++n;
         return n;
     }
-    static float brightness(int x, int y, int size) {
-        const std::array<float, 3> m = SceneHarness::mean(x, y, size);
-        return (m[0] + m[1] + m[2]) / 3.0f;
-    }
 
     static int frames;
     static std::string firstLog;
