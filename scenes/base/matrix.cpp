@@ -161,6 +161,13 @@ bool mat_inverse(float m[16]) {
     return true;
 }
 
+void mat_inverse_transpose(float out[16], const float m[16]) {
+    float inv[16];
+    copy16(inv, m);
+    if (!mat_inverse(inv)) mat_identity(inv);
+    mat_transpose(out, inv);
+}
+
 void mat_transform_point(float out[3], const float m[16], const float p[3]) {
     float r[3];
     for (int j = 0; j < 3; ++j) r[j] = p[0] * m[j] + p[1] * m[4 + j] + p[2] * m[8 + j] + m[12 + j];

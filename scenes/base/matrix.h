@@ -27,6 +27,9 @@ void mat_perspective(float out[16], float fov_deg, float aspect, float znear, fl
 void mat_basis(float out[16], const float r0[3], const float r1[3], const float r2[3]);
 // Inverts m in place. Returns false and leaves m unchanged when |det| < 1e-14.
 bool mat_inverse(float m[16]);
+// out = the transpose of m's inverse, which carries normals as m carries points; the identity
+// when m cannot be inverted. out may be m.
+void mat_inverse_transpose(float out[16], const float m[16]);
 // out = the point p (w = 1) times m, as models move their vertices; out may be p.
 void mat_transform_point(float out[3], const float m[16], const float p[3]);
 // clang-format on

@@ -101,11 +101,9 @@ void drawScene(iModuleInput* input, const float vp[16], const float eye[3], floa
     const float glow = track("rct_midglow");
 
     // The reactor, lit from above and brighter with the glow.
-    float model[16], inverse[16], modelIT[16];
+    float model[16], modelIT[16];
     mat_identity(model);
-    mat_identity(inverse);
-    mat_inverse(inverse);
-    mat_transpose(modelIT, inverse);
+    mat_inverse_transpose(modelIT, model);
     gfx->useShader("blinn_notex");
     gfx->setMatrix("blinn_notex", "modelmat", model);
     gfx->setMatrix("blinn_notex", "modelmatIT", modelIT);

@@ -41,9 +41,7 @@ void cRenderModuleOrb::render(iModuleInput* input) {
         BoundTarget bound(gfx, a, kClearColourDepth);
         float model[16], modelIT[16], mvp[16];
         mat_identity(model);
-        mat_identity(modelIT);
-        mat_inverse(modelIT);
-        mat_transpose(modelIT, modelIT);
+        mat_inverse_transpose(modelIT, model);
         mat_product(mvp, model, camera.viewProjection());
         const float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
         const float light[4] = {-10.0f, 0.0f, 20.0f, 0.0f};

@@ -8,8 +8,6 @@
 #include "pillars_rules.h"
 #include "postfx.h"
 
-#include <cstring>
-
 namespace {
 
 using namespace pillars;
@@ -150,9 +148,7 @@ void cRenderModulePillars::render(iModuleInput* input) {
 void cRenderModulePillars::drawRocks(igfxContext* gfx) {
     float model[16], modelIT[16];
     mat_scale(model, 42.0f, 42.0f, 42.0f);
-    std::memcpy(modelIT, model, sizeof model);
-    mat_inverse(modelIT);
-    mat_transpose(modelIT, modelIT);
+    mat_inverse_transpose(modelIT, model);
     gfx->useShader("blinn_notex");
     setMvp(gfx, "blinn_notex", model);
     gfx->setMatrix("blinn_notex", "modelmatIT", modelIT);

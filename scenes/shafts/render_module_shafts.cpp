@@ -29,27 +29,22 @@ constexpr uint32_t kColourWritesNone = 0x0;
 constexpr float kGlowThreshold = 254.0f, kGlowWhite = 50.0f, kGlowGamma = 1.15f;
 const float kStreaks[3] = {190.0f, 190.0f, 1.5f};
 
-// A 16-bit depth texture that a shader samples with a comparison (a shadow sampler), wrapped
-// in a depth-only render target. The comparison is set on the texture directly: the
-// context's texture options have no word for it.
-iRenderTarget* createDepthTarget(igfxContext* gfx, int width, int height) {
+// A 16-bit depth texture wrapped in a depth-only render target. The shadow map is sampled
+// with a comparison (a shadow sampler), set on the texture directly: the context's texture
+// options have no word for it. The light-volume depth is read as plain depth (where the ray
+// enters the volume), so its texture keeps the default comparison mode off.
+enum class DepthRead { Compare, Plain };
+iRenderTarget* createDepthTarget(igfxContext* gfx, int width, int height, DepthRead read) {
     TextureHandle* depth =
         gfx->createTexture2D(width, height, kFormatDepth, kFormatDepth16, kWrapClamp, nullptr);
     if (!depth) return nullptr;
-    glBindTexture(GL_TEXTURE_2D, depth->name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
-    glTexParameteri(GL_TEXTURE_2D, GL_DEPTH_TEXTURE_MODE, GL_INTENSITY);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return gfx->createRenderTarget(depth, false);
-}
-
-// The light-volume depth is read as plain depth (where the ray enters the volume), so its
-// texture keeps the default comparison mode off.
-iRenderTarget* createPlainDepthTarget(igfxContext* gfx, int width, int height) {
-    TextureHandle* depth =
-        gfx->createTexture2D(width, height, kFormatDepth, kFormatDepth16, kWrapClamp, nullptr);
-    if (!depth) return nullptr;
+    if (read == DepthRead::Compare) {
+        glBindTexture(GL_TEXTURE_2D, depth->name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+        glTexParameteri(GL_TEXTURE_2D, GL_DEPTH_TEXTURE_MODE, GL_INTENSITY);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
     return gfx->createRenderTarget(depth, false);
 }
 
@@ -57,12 +52,14 @@ uint64_t& state(igfxContext* gfx) {
     return *gfx->renderState();
 }
 
-// The transpose of the inverse (normals); the identity when the matrix cannot be inverted.
-void inverseTranspose(float out[16], const float m[16]) {
-    float inv[16];
-    for (int i = 0; i < 16; ++i) inv[i] = m[i];
-    if (!mat_inverse(inv)) mat_identity(inv);
-    mat_transpose(out, inv);
+// Depth only, culled, no blending: the state of the two depth passes (the shadow map and the
+// light volume's front faces), which differ only in which winding faces front.
+void setDepthOnlyState(igfxContext* gfx, bool frontCCW) {
+    rs::setColorMask(state(gfx), kColourWritesNone);
+    rs::setDepthWrite(state(gfx), true);
+    rs::setFrontCCW(state(gfx), frontCCW);
+    rs::setCulling(state(gfx), true);
+    rs::setBlend(state(gfx), kBlendOne, kBlendZero, kBlendOne, kBlendZero);
 }
 
 void drawFrustumBox(igfxContext* gfx, const shafts::Light& light) {
@@ -86,10 +83,10 @@ void cRenderModuleShafts::initialise(iModuleInput* input) {
     logo_ = gfx->loadModel("tlvlogo", "data/models/tlvlogo.obj");
     marker_ = gfx->loadModel("markersphere", "data/models/markings_sphere02.obj");
 
-    shadowMap_ = createDepthTarget(gfx, kShadowMapSize, kShadowMapSize);
+    shadowMap_ = createDepthTarget(gfx, kShadowMapSize, kShadowMapSize, DepthRead::Compare);
     const int32_t* viewport = gfx->viewport();
     const shafts::Size size = shafts::volumeTargetSize(viewport[2], viewport[3]);
-    volumeDepth_ = createPlainDepthTarget(gfx, size.width, size.height);
+    volumeDepth_ = createDepthTarget(gfx, size.width, size.height, DepthRead::Plain);
 
     lut_ = loadColorLut(gfx, "data/textures/lut_lightvol2.png");
 
@@ -121,11 +118,7 @@ void cRenderModuleShafts::render(iModuleInput* input) {
 
     // 5. Shadow map: the tubes' back faces (seen from the light) into the depth-only target.
     gfx->pushRenderState();
-    rs::setColorMask(state(gfx), kColourWritesNone);
-    rs::setDepthWrite(state(gfx), true);
-    rs::setFrontCCW(state(gfx), false);
-    rs::setCulling(state(gfx), true);
-    rs::setBlend(state(gfx), kBlendOne, kBlendZero, kBlendOne, kBlendZero);
+    setDepthOnlyState(gfx, false);
     {
         BoundTarget bound(gfx, shadowMap_, kClearDepth);
         Frame fromLight = f;
@@ -196,11 +189,7 @@ void cRenderModuleShafts::render(iModuleInput* input) {
 
     // 13. Where the camera's rays enter the light volume: the box's front faces.
     gfx->pushRenderState();
-    rs::setColorMask(state(gfx), kColourWritesNone);
-    rs::setDepthWrite(state(gfx), true);
-    rs::setFrontCCW(state(gfx), true);
-    rs::setCulling(state(gfx), true);
-    rs::setBlend(state(gfx), kBlendOne, kBlendZero, kBlendOne, kBlendZero);
+    setDepthOnlyState(gfx, true);
     {
         BoundTarget bound(gfx, volumeDepth_, kClearDepth);
         gfx->useShader("depthout");
@@ -232,12 +221,8 @@ void cRenderModuleShafts::render(iModuleInput* input) {
 
         float worldToObj[16];
         shafts::lightView(worldToObj, f.light);
-        const float* eye = g_camera.eye();
-        float osEye[4];
-        for (int j = 0; j < 3; ++j)
-            osEye[j] = eye[0] * worldToObj[j] + eye[1] * worldToObj[4 + j] +
-                       eye[2] * worldToObj[8 + j] + worldToObj[12 + j];
-        osEye[3] = 1.0f;
+        float osEye[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+        mat_transform_point(osEye, worldToObj, g_camera.eye());
         gfx->setVector(shader, "os_eyepos", osEye);
         gfx->setMatrix(shader, "mat_worldToObj", worldToObj);
         float invProj[16], viewToWorld[16], lightProj[16];
@@ -326,7 +311,7 @@ void cRenderModuleShafts::setShadedObject(igfxContext* gfx, const Frame& f, cons
     const char* shader = "blinn_shadow";
     float mvp[16], modelIT[16], toShadow[16];
     mat_product(mvp, model, f.viewProjection);
-    inverseTranspose(modelIT, model);
+    mat_inverse_transpose(modelIT, model);
     mat_product(toShadow, model, f.lightViewProjection);
     gfx->setVector(shader, "ws_lightpos", f.light.position);
     gfx->setMatrix(shader, "mvp", mvp);

@@ -29,8 +29,7 @@ void setVector4(igfxContext* gfx, const char* shader, const char* uniform, float
 // "modelmat", "modelmatIT" and "mvp" of the tunnel shader for `model`.
 void setTunnelMatrices(igfxContext* gfx, const float model[16], Camera& camera) {
     float inverseTransposed[16];
-    mat_transpose(inverseTransposed, model);
-    mat_inverse(inverseTransposed); // a turn and a slide always invert
+    mat_inverse_transpose(inverseTransposed, model);
     float mvp[16];
     mat_product(mvp, model, camera.viewProjection());
     gfx->setMatrix(kTunnelShader, "modelmat", model);

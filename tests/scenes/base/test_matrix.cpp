@@ -112,6 +112,16 @@ TEST(Matrix, InverseUndoesTheSelfTestTransform) {
     expectMatrix(s, {1, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 1});
 }
 
+TEST(Matrix, InverseTransposeCarriesNormalsAndFallsBackToIdentity) {
+    float m[16];
+    mat_scale(m, 1, 2, 4);
+    mat_inverse_transpose(m, m);
+    expectMatrix(m, {1, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 1}, 1e-6f);
+    float singular[16] = {1, 2, 3, 4, 2, 4, 6, 8, 0, 0, 1, 0, 0, 0, 0, 1};
+    mat_inverse_transpose(singular, singular);
+    expectMatrix(singular, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+}
+
 TEST(Matrix, InverseOfSingularMatrixFailsAndLeavesItAlone) {
     float m[16] = {1, 2, 3, 4, 2, 4, 6, 8, 0, 0, 1, 0, 0, 0, 0, 1}; // row 1 = 2 * row 0
     float copy[16];
