@@ -114,10 +114,9 @@ TEST(MeanderRules, ModelRotatesThenScalesThenPlaces) {
     const float point[3] = {5, 6, 7};
     instanceModel(r, 2.0f, point, model);
     // The x axis of the model lands on the y axis, twice as long, then moves to the point.
-    const float x[4] = {1, 0, 0, 1};
-    float out[4] = {0, 0, 0, 0};
-    for (int j = 0; j < 4; ++j)
-        for (int k = 0; k < 4; ++k) out[j] += x[k] * model[4 * k + j];
+    const float x[3] = {1, 0, 0};
+    float out[3];
+    mat_transform_point(out, model, x);
     EXPECT_NEAR(out[0], 5.0f, 1e-5f);
     EXPECT_NEAR(std::fabs(out[1] - 6.0f), 2.0f, 1e-5f);
     EXPECT_NEAR(out[2], 7.0f, 1e-5f);

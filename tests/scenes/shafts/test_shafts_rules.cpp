@@ -13,11 +13,6 @@ namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-void transform(float out[3], const float p[3], const float m[16]) {
-    for (int j = 0; j < 3; ++j)
-        out[j] = p[0] * m[j] + p[1] * m[4 + j] + p[2] * m[8 + j] + m[12 + j];
-}
-
 } // namespace
 
 TEST(ShaftsRules, VariantRoundsAtOneHalfAndFallsBackToTheFirst) {
@@ -41,14 +36,14 @@ TEST(ShaftsRules, CircleRotTenTurnsTubeZeroFortyAboutZAndFifteenAboutY) {
     // it where it is when it comes first).
     const float up[3] = {0.0f, 1.0f, 0.0f};
     float p[3];
-    transform(p, up, m);
+    mat_transform_point(p, m, up);
     const float a = 40.0f * kPiF / 180.0f, b = 15.0f * kPiF / 180.0f;
     EXPECT_NEAR(p[0], -10.0f * std::sin(a), 1e-4f);
     EXPECT_NEAR(p[1], 10.0f * std::cos(a), 1e-4f);
     EXPECT_NEAR(p[2], 0.0f, 1e-4f);
     // The x axis: 15 degrees about Y first, then 40 about Z.
     const float x[3] = {1.0f, 0.0f, 0.0f};
-    transform(p, x, m);
+    mat_transform_point(p, m, x);
     EXPECT_NEAR(p[0], 10.0f * std::cos(b) * std::cos(a), 1e-4f);
     EXPECT_NEAR(p[1], 10.0f * std::cos(b) * std::sin(a), 1e-4f);
     EXPECT_NEAR(p[2], -10.0f * std::sin(b), 1e-4f);
@@ -69,16 +64,16 @@ TEST(ShaftsRules, LightViewUndoesItsWorldAndLooksDownMinusZAtTheOrigin) {
     // The light sits at its own origin and the world's origin lies straight ahead on -Z, at
     // the light's distance.
     float p[3];
-    transform(p, l.position, view);
+    mat_transform_point(p, view, l.position);
     for (float c : p) EXPECT_NEAR(c, 0.0f, 1e-3f);
     const float origin[3] = {0.0f, 0.0f, 0.0f};
-    transform(p, origin, view);
+    mat_transform_point(p, view, origin);
     EXPECT_NEAR(p[0], 0.0f, 1e-3f);
     EXPECT_NEAR(p[1], 0.0f, 1e-3f);
     EXPECT_NEAR(p[2], -std::sqrt(125000.0f), 1e-2f);
     // The light's up stays up: a point above the origin is above the axis.
     const float above[3] = {0.0f, 10.0f, 0.0f};
-    transform(p, above, view);
+    mat_transform_point(p, view, above);
     EXPECT_GT(p[1], 0.0f);
 }
 
