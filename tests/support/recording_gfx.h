@@ -16,6 +16,12 @@
 #include <string>
 #include <vector>
 
+// One blend factor (kBlend*) of a render-state word such as Quad::state; `shift` is one of
+// rs::kBlend*Shift.
+inline uint64_t blendField(uint64_t state, int shift) {
+    return rs::field(state, shift, 0xfull << shift);
+}
+
 class RecordingGfx final : public igfxContext {
   public:
     struct Vector {
@@ -58,6 +64,26 @@ class RecordingGfx final : public igfxContext {
         for (const Vector& v : vectors)
             if (v.shader == shader && v.uniform == uniform) out.push_back(v.value);
         return out;
+    }
+    // Matrix values set on `uniform` of `shader`, in order.
+    std::vector<std::array<float, 16>> matricesOf(const std::string& shader,
+                                                  const std::string& uniform) const {
+        std::vector<std::array<float, 16>> out;
+        for (const Matrix& m : matrices)
+            if (m.shader == shader && m.uniform == uniform) out.push_back(m.value);
+        return out;
+    }
+    // The program of each quad drawn, in order.
+    std::vector<std::string> quadShaders() const {
+        std::vector<std::string> out;
+        for (const Quad& q : quads) out.push_back(q.shader);
+        return out;
+    }
+    // How many times `name` was selected.
+    int uses(const std::string& name) const {
+        int n = 0;
+        for (const std::string& s : used) n += s == name;
+        return n;
     }
     bool usedShader(const std::string& name) const {
         for (const std::string& s : used)

@@ -75,15 +75,17 @@ std::string SceneHarness::frame(int64_t timeMs) {
     gfx->clearJournal();
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    if (scene) {
-        real->pushRenderState();
-        scene->render(input);
-        real->popRenderState();
-    }
+    if (scene) redraw();
     glFinish();
     glError = glGetError();
     std::string out = testing::internal::GetCapturedStdout();
     return out + testing::internal::GetCapturedStderr();
+}
+
+void SceneHarness::redraw(cRenderModuleBase* other) {
+    real->pushRenderState();
+    (other ? other : scene)->render(input);
+    real->popRenderState();
 }
 
 std::string SceneHarness::clean(const std::string& log, bool firstFrame) const {
@@ -106,4 +108,15 @@ std::array<float, 3> SceneHarness::mean(int x, int y, int size) {
         for (int c = 0; c < 3; ++c) m[c] += px[i + c];
     for (float& v : m) v /= float(size * size);
     return m;
+}
+
+float SceneHarness::brightness(int x, int y, int size) {
+    const std::array<float, 3> m = mean(x, y, size);
+    return m[0] + m[1] + m[2];
+}
+
+int SceneHarness::occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
 }

@@ -42,6 +42,13 @@ class SceneHarness {
     // push, render, pop, glFinish. Returns what the frame wrote to stdout and stderr.
     std::string frame(int64_t timeMs = 2000);
 
+    // Draws again with the last frame's input, into whatever framebuffer and state are current
+    // (push, render, pop): a caller's own target, or a second copy of the plug-in (`other`).
+    void redraw(cRenderModuleBase* other = nullptr);
+
+    // Frames drawn by frame() since the harness opened: 1 right after the scene's first.
+    int framesDrawn() const { return frames_; }
+
     // Empty when the last frame was clean; otherwise one line per fault: targets still leased,
     // a GL error, a "##" warning, or a target created at run time (allowed only when
     // `firstFrame` says this was the scene's first frame).
@@ -49,6 +56,11 @@ class SceneHarness {
 
     // Mean colour (0..255) of a size x size block centred on (x, y), GL's bottom-up rows.
     static std::array<float, 3> mean(int x, int y, int size = 16);
+    // The sum of that block's three mean channels, 0..765.
+    static float brightness(int x, int y, int size = 16);
+
+    // How often `what` occurs in `text` (overlapping occurrences count), e.g. a log line.
+    static int occurrences(const std::string& text, const std::string& what);
 
     // Constant track values for the next frames; a name in `keys` wins over `values`.
     std::map<std::string, float> values;
@@ -85,4 +97,6 @@ class SceneTest : public testing::Test {
     }
 
     static inline SceneHarness* h = nullptr;
+    // The harness's constant track values; h exists before any fixture is made.
+    std::map<std::string, float>& values = h->values;
 };

@@ -17,13 +17,7 @@ const char* const kPruxa = "data/textures/pruxa_logo.jpg";
 // decides the ones it is about.
 class Distfield : public SceneTest {
   protected:
-    static void SetUpTestSuite() {
-        openScene(PLUGIN, "distfield_scene");
-        scene = h->scene;
-        real = h->real;
-        gfx = h->gfx;
-        initLog = h->initLog;
-    }
+    static void SetUpTestSuite() { openScene(PLUGIN, "distfield_scene"); }
 
     void SetUp() override {
         SceneTest::SetUp();
@@ -34,50 +28,28 @@ class Distfield : public SceneTest {
             h->values[name] = 0.0f;
     }
 
-    std::string frame(int64_t timeMs = 2000) {
-        const std::string log = h->frame(timeMs);
-        glError = h->glError;
-        return log;
-    }
-    static std::array<float, 3> mean(int x, int y, int size = 16) {
-        return SceneHarness::mean(x, y, size);
-    }
-
     // The march: the full-screen quad drawn with one of the four programs.
     const RecordingGfx::Quad* marchQuad() const {
-        for (const RecordingGfx::Quad& q : gfx->quads)
+        for (const RecordingGfx::Quad& q : h->gfx->quads)
             if (q.shader.rfind("raymarch0", 0) == 0) return &q;
         return nullptr;
     }
-
-    static std::string initLog;
-    static gfxContext* real;
-    static RecordingGfx* gfx;
-    static cRenderModuleBase* scene;
-
-    std::map<std::string, float>& values = h->values;
-    GLenum glError = GL_NO_ERROR;
 };
-
-std::string Distfield::initLog;
-gfxContext* Distfield::real = nullptr;
-RecordingGfx* Distfield::gfx = nullptr;
-cRenderModuleBase* Distfield::scene = nullptr;
 
 } // namespace
 
 // ---- start-up -------------------------------------------------------------------------------
 
 TEST_F(Distfield, InitialiseRegistersFourVariantsOfOneProgram) {
-    EXPECT_STREQ(scene->name(), "march_scene");
+    EXPECT_STREQ(h->scene->name(), "march_scene");
     const char* defines[4] = {"#define SCENE00\n", "#define SCENE01\n", "#define SCENE02\n",
                               "#define SCENE03\n"};
     for (int i = 0; i < 4; ++i) {
         const std::string name = "raymarch0" + std::to_string(i);
-        EXPECT_TRUE(real->hasShader(name, defines[i])) << name;
+        EXPECT_TRUE(h->real->hasShader(name, defines[i])) << name;
     }
     // Every variant compiles and links on the driver: no error, no missing uniform later.
-    EXPECT_EQ(initLog.find("ERROR"), std::string::npos) << initLog;
+    EXPECT_EQ(h->initLog.find("ERROR"), std::string::npos) << h->initLog;
 }
 
 // ---- the tracks' rules ----------------------------------------------------------------------
@@ -91,7 +63,7 @@ TEST_F(Distfield, SceneNumberIsTruncatedAndClamped) {
          {Case{-2.0f, "raymarch00"}, Case{0.99f, "raymarch00"}, Case{1.0f, "raymarch01"},
           Case{2.9f, "raymarch02"}, Case{7.9f, "raymarch03"}, Case{1e30f, "raymarch03"}}) {
         values["march_scenenum"] = c.value;
-        frame();
+        h->frame();
         const RecordingGfx::Quad* q = marchQuad();
         ASSERT_NE(q, nullptr) << c.value;
         EXPECT_EQ(q->shader, c.shader) << c.value;
@@ -101,32 +73,32 @@ TEST_F(Distfield, SceneNumberIsTruncatedAndClamped) {
 TEST_F(Distfield, OnlyTheLastSceneDrawsTheBackground) {
     // The background is the first thing drawn: a blit of it into B before the vignette.
     TextureHandle* background =
-        real->loadTexture("data/textures/stripeback02.png", false, 2, true, 0);
+        h->real->loadTexture("data/textures/stripeback02.png", false, 2, true, 0);
     ASSERT_NE(background, nullptr);
     for (float n : {-2.0f, 2.9f}) {
         values["march_scenenum"] = n;
-        frame();
-        EXPECT_FALSE(gfx->sampled(background)) << n;
+        h->frame();
+        EXPECT_FALSE(h->gfx->sampled(background)) << n;
     }
     values["march_scenenum"] = 7.9f;
-    frame();
-    EXPECT_TRUE(gfx->sampled(background));
+    h->frame();
+    EXPECT_TRUE(h->gfx->sampled(background));
     // And it shows where the emblem is not: the stripes' colour in a corner region.
-    const std::array<float, 3> corner = mean(200, 600, 64);
+    const std::array<float, 3> corner = SceneHarness::mean(200, 600, 64);
     EXPECT_GT(corner[0] + corner[2], 20.0f);
 }
 
 TEST_F(Distfield, HalfIsStillFullResolutionWithEveryStep) {
     values["mch_scenever"] = 0.5f;
     values["tlvits"] = 1.0f;
-    frame();
-    for (const RecordingGfx::Lease& l : gfx->leases)
+    h->frame();
+    for (const RecordingGfx::Lease& l : h->gfx->leases)
         EXPECT_TRUE(l.width == 1280 || l.width == 640 || l.width == 320 || l.width == 160);
-    ASSERT_GE(gfx->leases.size(), 3u);
-    EXPECT_EQ(gfx->leases[0].width, 1280);
-    EXPECT_EQ(gfx->leases[0].height, 720);
-    EXPECT_TRUE(gfx->usedShader("coloffset"));
-    EXPECT_TRUE(gfx->loaded(kTolvane));
+    ASSERT_GE(h->gfx->leases.size(), 3u);
+    EXPECT_EQ(h->gfx->leases[0].width, 1280);
+    EXPECT_EQ(h->gfx->leases[0].height, 720);
+    EXPECT_TRUE(h->gfx->usedShader("coloffset"));
+    EXPECT_TRUE(h->gfx->loaded(kTolvane));
     ASSERT_NE(marchQuad(), nullptr);
     EXPECT_EQ(marchQuad()->viewport, (std::array<int, 4>{0, 0, 1280, 720}));
 }
@@ -134,15 +106,15 @@ TEST_F(Distfield, HalfIsStillFullResolutionWithEveryStep) {
 TEST_F(Distfield, AnyOtherVersionRunsAtAQuarterWithoutGlowOffsetOrFirstLogo) {
     for (float v : {1.0f, -1.0f, 3.7f}) {
         values["mch_scenever"] = v;
-        const std::string log = frame();
-        for (const RecordingGfx::Lease& l : gfx->leases) {
+        const std::string log = h->frame();
+        for (const RecordingGfx::Lease& l : h->gfx->leases) {
             EXPECT_EQ(l.width, 320) << v;
             EXPECT_EQ(l.height, 180) << v;
         }
-        EXPECT_FALSE(gfx->usedShader("coloffset")) << v;
-        EXPECT_FALSE(gfx->loaded(kTolvane)) << v;
-        EXPECT_TRUE(gfx->loaded(kKelp)) << v;
-        EXPECT_TRUE(gfx->loaded(kPruxa)) << v;
+        EXPECT_FALSE(h->gfx->usedShader("coloffset")) << v;
+        EXPECT_FALSE(h->gfx->loaded(kTolvane)) << v;
+        EXPECT_TRUE(h->gfx->loaded(kKelp)) << v;
+        EXPECT_TRUE(h->gfx->loaded(kPruxa)) << v;
         ASSERT_NE(marchQuad(), nullptr);
         EXPECT_EQ(marchQuad()->viewport, (std::array<int, 4>{0, 0, 320, 180})) << v;
         EXPECT_EQ(log.find("allocated rendertarget runtime"), std::string::npos) << log;
@@ -159,10 +131,10 @@ TEST_F(Distfield, UniformsCarryTheTracksInTheirOrder) {
     values["blob_logodistort"] = 0.4f;
     values["slice_offset"] = 0.5f;
     values["glowintensity"] = 0.6f;
-    frame(12345);
-    const auto time = gfx->vectorsOf("raymarch01", "time");
-    const auto parms = gfx->vectorsOf("raymarch01", "parms");
-    const auto parms2 = gfx->vectorsOf("raymarch01", "parms2");
+    h->frame(12345);
+    const auto time = h->gfx->vectorsOf("raymarch01", "time");
+    const auto parms = h->gfx->vectorsOf("raymarch01", "parms");
+    const auto parms2 = h->gfx->vectorsOf("raymarch01", "parms2");
     ASSERT_EQ(time.size(), 1u);
     ASSERT_EQ(parms.size(), 1u);
     ASSERT_EQ(parms2.size(), 1u);
@@ -175,9 +147,9 @@ TEST_F(Distfield, LogosAreCentredAddedAndScaledFromTheirSize) {
     values["tlvits"] = 0.25f;
     values["kelp_its"] = 0.5f;
     values["pruxa_its"] = 0.75f;
-    frame();
+    h->frame();
     std::vector<const RecordingGfx::Quad*> logos;
-    for (const RecordingGfx::Quad& q : gfx->quads)
+    for (const RecordingGfx::Quad& q : h->gfx->quads)
         if (q.shader == "ss_overlay_textured") logos.push_back(&q);
     ASSERT_EQ(logos.size(), 3u);
     // Our images: 512 x 256 at 2.5 spans the whole width; 512 x 128 at 1.5; 512 x 256 at 1.15.
@@ -190,14 +162,11 @@ TEST_F(Distfield, LogosAreCentredAddedAndScaledFromTheirSize) {
         EXPECT_FLOAT_EQ(logos[i]->x0, -logos[i]->x1) << i;
         EXPECT_FLOAT_EQ(logos[i]->y0, -logos[i]->y1) << i;
         const uint64_t s = logos[i]->state;
-        EXPECT_EQ(rs::field(s, rs::kBlendSrcColorShift, 0xfull << rs::kBlendSrcColorShift),
-                  kBlendOne);
-        EXPECT_EQ(rs::field(s, rs::kBlendDstColorShift, 0xfull << rs::kBlendDstColorShift),
-                  kBlendOne);
-        EXPECT_EQ(rs::field(s, rs::kBlendDstAlphaShift, 0xfull << rs::kBlendDstAlphaShift),
-                  kBlendZero);
+        EXPECT_EQ(blendField(s, rs::kBlendSrcColorShift), kBlendOne);
+        EXPECT_EQ(blendField(s, rs::kBlendDstColorShift), kBlendOne);
+        EXPECT_EQ(blendField(s, rs::kBlendDstAlphaShift), kBlendZero);
     }
-    const auto opacities = gfx->vectorsOf("ss_overlay_textured", "opasity");
+    const auto opacities = h->gfx->vectorsOf("ss_overlay_textured", "opasity");
     ASSERT_EQ(opacities.size(), 3u);
     EXPECT_FLOAT_EQ(opacities[0][0], 0.25f);
     EXPECT_FLOAT_EQ(opacities[1][0], 0.5f);
@@ -205,13 +174,11 @@ TEST_F(Distfield, LogosAreCentredAddedAndScaledFromTheirSize) {
 }
 
 TEST_F(Distfield, TheMarchIsDrawnPremultipliedOver) {
-    frame();
+    h->frame();
     const RecordingGfx::Quad* q = marchQuad();
     ASSERT_NE(q, nullptr);
-    EXPECT_EQ(rs::field(q->state, rs::kBlendSrcColorShift, 0xfull << rs::kBlendSrcColorShift),
-              kBlendOne);
-    EXPECT_EQ(rs::field(q->state, rs::kBlendDstColorShift, 0xfull << rs::kBlendDstColorShift),
-              kBlendOneMinusSrcAlpha);
+    EXPECT_EQ(blendField(q->state, rs::kBlendSrcColorShift), kBlendOne);
+    EXPECT_EQ(blendField(q->state, rs::kBlendDstColorShift), kBlendOneMinusSrcAlpha);
 }
 
 // ---- every frame is clean and shows something -------------------------------------------------
@@ -225,20 +192,18 @@ TEST_F(Distfield, EveryModeAndSceneLeavesThePoolAndGlClean) {
             values["mch_vofs"] = 0.1f;
             values["mch_vblur"] = 20.0f;
             for (int k = 0; k < 2; ++k) { // the second frame runs on cached textures
-                const std::string log = frame(1000 + 700 * k + 1500 * n);
+                const std::string log = h->frame(1000 + 700 * k + 1500 * n);
                 const std::string at = "version " + std::to_string(version) + " scene " +
                                        std::to_string(n) + " frame " + std::to_string(k);
                 EXPECT_EQ(h->clean(log), "") << at;
                 // Something lit near the middle of the frame, not a flat or black picture.
-                const std::array<float, 3> centre = mean(640, 360, 200);
-                EXPECT_GT(centre[0] + centre[1] + centre[2], 60.0f) << at;
+                EXPECT_GT(SceneHarness::brightness(640, 360, 200), 60.0f) << at;
             }
         }
 }
 
 TEST_F(Distfield, TheVerticalOffsetMovesTheWholePicture) {
     values["mch_vofs"] = -1.0f; // slid down by the full height: nothing left on screen
-    frame();
-    const std::array<float, 3> centre = mean(640, 360, 100);
-    EXPECT_EQ(centre[0] + centre[1] + centre[2], 0.0f);
+    h->frame();
+    EXPECT_EQ(SceneHarness::brightness(640, 360, 100), 0.0f);
 }

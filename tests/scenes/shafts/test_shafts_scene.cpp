@@ -6,13 +6,56 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <functional>
 #include <array>
 #include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
+
+const char* const kVolumeProgram = "volshadow_depth";
+const char* const kVolumeVertex = "data/shaders/volume_shadow_depth.vert";
+const char* const kVolumeFragment = "data/shaders/volume_shadow_depth.frag";
+
+// The volume program's fragment stage with every shadow-map look-up wrapped in max(..., 1): lit
+// everywhere, the sampler still in use (so the scene's setTexture still finds it). Empty, after
+// a failure, when it has no look-up to wrap.
+std::string shadowlessFragment() {
+    std::ifstream in(kVolumeFragment);
+    std::string fragment((std::istreambuf_iterator<char>(in)), {});
+    int found = 0;
+    for (const std::string call : {"texture(shadowmap_tex,", "textureOffset(shadowmap_tex,"})
+        for (size_t at = fragment.find(call); at != std::string::npos;
+             at = fragment.find(call, at + 1)) {
+            if (at > 0 && (std::isalnum(fragment[at - 1]) || fragment[at - 1] == '_')) continue;
+            size_t end = at + call.size(), depth = 1;
+            while (end < fragment.size() && depth > 0) {
+                if (fragment[end] == '(') ++depth;
+                if (fragment[end] == ')') --depth;
+                ++end;
+            }
+            const std::string lookUp = fragment.substr(at, end - at);
+            fragment.replace(at, lookUp.size(), "max(" + lookUp + ", 1.0)");
+            at += 4;
+            ++found;
+        }
+    if (found == 0) {
+        ADD_FAILURE() << "the volume shader no longer samples shadowmap_tex";
+        return std::string();
+    }
+    return fragment;
+}
+
+// The light alone, in 16-pixel blocks 80 pixels apart across and 32 down the frame, with the
+// tubes' shadows and without them. Glow and streaks do not depend on the light's intensity,
+// so each frame less the frame with the light off is the light alone; "without" is the same
+// frame drawn with the volume program rebuilt with its shadow look-ups forced to "lit".
+constexpr int kCols = 16, kRows = 22, kBlock = 16;
+using Grid = std::array<std::array<float, kCols>, kRows>;
+struct LightAlone {
+    Grid shadowed;
+    Grid unshadowed;
+};
 
 class Shafts : public SceneTest {
   protected:
@@ -29,24 +72,48 @@ class Shafts : public SceneTest {
     // A frame; the first of the binary may create the targets the pool lacks.
     static std::string frame(int64_t timeMs = 43000) {
         const std::string log = h->frame(timeMs);
-        const bool first = ++frames == 1;
+        const bool first = h->framesDrawn() == 1;
         EXPECT_EQ(h->clean(log, first), "") << log;
         if (first) firstLog = log;
         return log;
     }
-    static size_t count(const std::string& text, const std::string& what) {
-        size_t n = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-            ++n;
-        return n;
-    }
 
-    static int frames;
-    static std::string firstLog;
+    static LightAlone lightAlone(int64_t timeMs, float intensity);
+
+    static inline std::string firstLog;
 };
 
-int Shafts::frames = 0;
-std::string Shafts::firstLog;
+LightAlone Shafts::lightAlone(int64_t timeMs, float intensity) {
+    auto grab = [&](float light) {
+        h->values["vol_lightits"] = light;
+        frame(timeMs);
+        Grid g;
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c)
+                g[r][c] = SceneHarness::brightness(40 + 80 * c, 24 + 32 * r, kBlock) / 3.0f;
+        return g;
+    };
+    LightAlone out;
+    const Grid dark = grab(0.0f);
+    out.shadowed = grab(intensity);
+    ShaderLibrary& library = h->real->shaderLibrary();
+    std::vector<ShaderLibrary::BuildFailure> failures;
+    TempDir dir("shafts_shadowless");
+    const std::string shadowless = dir.file("shadowless.frag");
+    std::ofstream(shadowless) << shadowlessFragment();
+    EXPECT_TRUE(library.rebuild(kVolumeProgram, kVolumeVertex, "", shadowless, failures))
+        << failures.size() << " build failures";
+    out.unshadowed = grab(intensity);
+    // The scene's own again, for the rest.
+    EXPECT_TRUE(library.rebuild(kVolumeProgram, kVolumeVertex, "", kVolumeFragment, failures))
+        << failures.size() << " build failures";
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kCols; ++c) {
+            out.shadowed[r][c] -= dark[r][c];
+            out.unshadowed[r][c] -= dark[r][c];
+        }
+    return out;
+}
 
 } // namespace
 
@@ -65,7 +132,7 @@ TEST_F(Shafts, TheFirstFrameCreatesTwoTargetsAndLaterFramesNone) {
     frame();
     // The chain holds four full-size targets at once (A, C, D and the blur's, then E) and three
     // of a quarter (B and the glow's or the streaks' two): one more of each than the pool has.
-    EXPECT_EQ(count(firstLog, "allocated rendertarget runtime"), 2u) << firstLog;
+    EXPECT_EQ(SceneHarness::occurrences(firstLog, "allocated rendertarget runtime"), 2) << firstLog;
 }
 
 TEST_F(Shafts, VariantDecidesTubesAndLogo) {
@@ -116,87 +183,6 @@ TEST_F(Shafts, PassChainEndsInGradeOffsetFringesAndBlit) {
         << "last passes: " << order[order.size() - 6] << " ...";
 }
 
-namespace {
-
-const char* const kVolumeProgram = "volshadow_depth";
-const char* const kVolumeVertex = "data/shaders/volume_shadow_depth.vert";
-const char* const kVolumeFragment = "data/shaders/volume_shadow_depth.frag";
-
-// The volume program's fragment stage with every shadow-map look-up wrapped in max(..., 1): lit
-// everywhere, the sampler still in use (so the scene's setTexture still finds it). Empty, after
-// a failure, when it has no look-up to wrap.
-std::string shadowlessFragment() {
-    std::ifstream in(kVolumeFragment);
-    std::string fragment((std::istreambuf_iterator<char>(in)), {});
-    int found = 0;
-    for (const std::string call : {"texture(shadowmap_tex,", "textureOffset(shadowmap_tex,"})
-        for (size_t at = fragment.find(call); at != std::string::npos;
-             at = fragment.find(call, at + 1)) {
-            if (at > 0 && (std::isalnum(fragment[at - 1]) || fragment[at - 1] == '_')) continue;
-            size_t end = at + call.size(), depth = 1;
-            while (end < fragment.size() && depth > 0) {
-                if (fragment[end] == '(') ++depth;
-                if (fragment[end] == ')') --depth;
-                ++end;
-            }
-            const std::string lookUp = fragment.substr(at, end - at);
-            fragment.replace(at, lookUp.size(), "max(" + lookUp + ", 1.0)");
-            at += 4;
-            ++found;
-        }
-    if (found == 0) {
-        ADD_FAILURE() << "the volume shader no longer samples shadowmap_tex";
-        return std::string();
-    }
-    return fragment;
-}
-
-// The light alone, in 16-pixel blocks 80 pixels apart across and 32 down the frame, with the
-// tubes' shadows and without them. Glow and streaks do not depend on the light's intensity,
-// so each frame less the frame with the light off is the light alone; "without" is the same
-// frame drawn with the volume program rebuilt with its shadow look-ups forced to "lit".
-constexpr int kCols = 16, kRows = 22, kBlock = 16;
-using Grid = std::array<std::array<float, kCols>, kRows>;
-struct LightAlone {
-    Grid shadowed;
-    Grid unshadowed;
-};
-
-LightAlone lightAlone(const std::function<std::string(int64_t)>& frame, SceneHarness& h,
-                      int64_t timeMs, float intensity) {
-    auto grab = [&](float light) {
-        h.values["vol_lightits"] = light;
-        frame(timeMs);
-        Grid g;
-        for (int r = 0; r < kRows; ++r)
-            for (int c = 0; c < kCols; ++c) {
-                const std::array<float, 3> m = SceneHarness::mean(40 + 80 * c, 24 + 32 * r, kBlock);
-                g[r][c] = (m[0] + m[1] + m[2]) / 3.0f;
-            }
-        return g;
-    };
-    LightAlone out;
-    const Grid dark = grab(0.0f);
-    out.shadowed = grab(intensity);
-    ShaderLibrary& library = h.real->shaderLibrary();
-    std::vector<ShaderLibrary::BuildFailure> failures;
-    TempDir dir("shafts_shadowless");
-    const std::string shadowless = dir.file("shadowless.frag");
-    std::ofstream(shadowless) << shadowlessFragment();
-    EXPECT_TRUE(library.rebuild(kVolumeProgram, kVolumeVertex, "", shadowless, failures));
-    out.unshadowed = grab(intensity);
-    // The scene's own again, for the rest.
-    EXPECT_TRUE(library.rebuild(kVolumeProgram, kVolumeVertex, "", kVolumeFragment, failures));
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c) {
-            out.shadowed[r][c] -= dark[r][c];
-            out.unshadowed[r][c] -= dark[r][c];
-        }
-    return out;
-}
-
-} // namespace
-
 // The point of the scene, in the golden frame of the wide view (bar 20, graded as it is
 // shown): the vanes' shadows stream out beside lit shafts. In a column, a lit shaft lies
 // within 96 pixels of a gap a third as bright or darker, and the gap is dark because of a
@@ -208,7 +194,7 @@ TEST_F(Shafts, TheWideViewShowsLitShaftsBesideShadowedGaps) {
     h->values["vol_circlerot"] = -14.5f;
     h->values["vol_camrot"] = 79.0f;
     h->values["vol_lutits"] = 1.0f;
-    const LightAlone light = lightAlone(frame, *h, 33103, 1.05f);
+    const LightAlone light = lightAlone(33103, 1.05f);
     int columns = 0;
     float best = 0.0f;
     for (int c = 0; c < kCols; ++c) {
@@ -233,7 +219,7 @@ TEST_F(Shafts, TheTubesShadowsTakeLightOutOfTheVolume) {
     h->values["vol_circlerot"] = 29.3f;
     h->values["vol_camrot"] = 12.0f;
     h->values["vol_lutits"] = 0.0f;
-    const LightAlone light = lightAlone(frame, *h, 43000, 1.1f);
+    const LightAlone light = lightAlone(43000, 1.1f);
     int darkened = 0, inBeam = 0;
     for (int r = 0; r < kRows; ++r)
         for (int c = 0; c < kCols; ++c) {

@@ -33,22 +33,8 @@ class Vortex : public SceneTest {
 
     std::string frame(int64_t timeMs = 2000) { return h->frame(timeMs); }
     // Brightness of the middle 600 x 600 of the frame, 0..765.
-    static float brightness() {
-        const std::array<float, 3> m = SceneHarness::mean(640, 360, 600);
-        return m[0] + m[1] + m[2];
-    }
-    static std::vector<std::string> postQuads() {
-        std::vector<std::string> names;
-        for (const RecordingGfx::Quad& q : h->gfx->quads) names.push_back(q.shader);
-        return names;
-    }
-
-    std::map<std::string, float>& values = h->values;
+    static float brightness() { return SceneHarness::brightness(640, 360, 600); }
 };
-
-uint64_t blendField(uint64_t state, int shift) {
-    return rs::field(state, shift, 0xfull << shift);
-}
 
 } // namespace
 
@@ -74,8 +60,9 @@ TEST_F(Vortex, ThePassChainRunsInOrderOnTwoFullSizeTargets) {
         EXPECT_EQ(l.width, 1280);
         EXPECT_EQ(l.height, 720);
     }
-    EXPECT_EQ(postQuads(), (std::vector<std::string>{"post_rgb_lut", "dof", "coloffset",
-                                                     "digiglitch", "digiglitch2", "passthrough"}));
+    EXPECT_EQ(h->gfx->quadShaders(),
+              (std::vector<std::string>{"post_rgb_lut", "dof", "coloffset", "digiglitch",
+                                        "digiglitch2", "passthrough"}));
     // The tunnel and its greetings come first.
     ASSERT_GE(h->gfx->used.size(), 2u);
     EXPECT_EQ(h->gfx->used[0], "blinn_notex_falloff");
