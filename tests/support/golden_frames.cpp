@@ -38,6 +38,11 @@ constexpr double kMeanLimit = 3.0; // mean difference per channel, levels
 constexpr int kFarLevels = 48;     // a channel this far off counts as a far one ...
 constexpr int kFarPercent = 1;     // ... and at most this share of channels may be
 
+// One frame to compare: the music time and the warm-up before it, both in ms.
+struct Shot {
+    int ms, warm;
+};
+
 // RGBA of `png` (rows bottom first); box-filtered by `factor` when it is that much larger
 // than kW x kH. Empty if it cannot be read or has another size.
 std::vector<uint8_t> readScaled(const std::string& png, int factor) {
@@ -94,8 +99,7 @@ std::string makeRoot(const std::vector<std::string>& plugins) {
 bool check(const std::string& root, const std::string& golden, int ms, int warm, bool update) {
     // A run of frames ends exactly on `ms` when `warm` is a multiple of 100 (frame k of a run
     // at 30 frames a second is at k * 1000 / 30 ms, rounded down); its last frame is the shot.
-    std::string shot = root + "/shot_" + std::to_string(ms) + ".png";
-    std::string what = "--time " + std::to_string(ms) + " --out '" + shot + "'";
+    std::string shot, what;
     if (warm > 0) {
         const std::string dir = root + "/run_" + std::to_string(ms);
         char last[32];
@@ -103,6 +107,9 @@ bool check(const std::string& root, const std::string& golden, int ms, int warm,
         shot = dir + last;
         what = "--from " + std::to_string(ms - warm) + " --to " + std::to_string(ms) +
                " --fps 30 --out '" + dir + "'";
+    } else {
+        shot = root + "/shot_" + std::to_string(ms) + ".png";
+        what = "--time " + std::to_string(ms) + " --out '" + shot + "'";
     }
     const std::string cmd =
         "cd '" + root + "' && bin/demorender " + what + " > '" + root + "/log.txt' 2>&1";
@@ -157,7 +164,7 @@ bool check(const std::string& root, const std::string& golden, int ms, int warm,
 int main(int argc, char** argv) {
     std::vector<std::string> plugins;
     std::string goldenDir, prefix;
-    std::vector<std::pair<int, int>> times; // music time, warm-up
+    std::vector<Shot> shots;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--plugin" && i + 1 < argc)
@@ -169,32 +176,33 @@ int main(int argc, char** argv) {
         else if (!arg.empty() && arg.find_first_not_of("0123456789:") == std::string::npos &&
                  arg[0] != ':') {
             const size_t colon = arg.find(':');
+            const int ms = std::atoi(arg.c_str());
             const int warm = colon == std::string::npos ? 0 : std::atoi(arg.c_str() + colon + 1);
-            if (warm % 100 != 0 || warm > std::atoi(arg.c_str())) {
+            if (warm % 100 != 0 || warm > ms) {
                 std::fprintf(stderr,
                              "golden_frames: warm-up of \"%s\" is not a multiple of 100 "
                              "ms within the music time\n",
                              arg.c_str());
                 return 2;
             }
-            times.push_back({std::atoi(arg.c_str()), warm});
+            shots.push_back({ms, warm});
         } else {
             std::fprintf(stderr, "golden_frames: unknown argument \"%s\"\n", arg.c_str());
             return 2;
         }
     }
-    if (plugins.empty() || goldenDir.empty() || prefix.empty() || times.empty()) {
-        std::fprintf(stderr,
-                     "usage: golden_frames --plugin P.so --golden DIR --prefix NAME MS...\n");
+    if (plugins.empty() || goldenDir.empty() || prefix.empty() || shots.empty()) {
+        std::fprintf(stderr, "usage: golden_frames --plugin P.so --golden DIR --prefix NAME "
+                             "MS[:WARM]...\n");
         return 2;
     }
     const bool update = std::getenv("GOLDEN_UPDATE") != nullptr;
     const std::string root = makeRoot(plugins);
     if (root.empty()) return 1;
     bool ok = true;
-    for (const auto& t : times)
-        ok = check(root, goldenDir + "/" + prefix + "_" + std::to_string(t.first) + ".png", t.first,
-                   t.second, update) &&
+    for (const Shot& s : shots)
+        ok = check(root, goldenDir + "/" + prefix + "_" + std::to_string(s.ms) + ".png", s.ms,
+                   s.warm, update) &&
              ok;
     std::error_code ignored;
     fs::remove_all(root, ignored);
