@@ -6,7 +6,6 @@
 #include "bench_scene.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 int main(int argc, char** argv) {

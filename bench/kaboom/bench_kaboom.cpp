@@ -14,8 +14,6 @@
 #include "postfx.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 
 int main(int argc, char** argv) {
     const int frames = benchRuns(argc, argv, 30);

@@ -11,8 +11,6 @@
 #include "scene_codes.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
 namespace {

@@ -7,7 +7,6 @@
 #include "postfx.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 int main(int argc, char** argv) {

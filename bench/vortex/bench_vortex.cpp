@@ -11,7 +11,6 @@
 #include "postfx.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char** argv) {
     const int n = benchRuns(argc, argv, 30);
