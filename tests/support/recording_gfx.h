@@ -85,11 +85,7 @@ class RecordingGfx final : public igfxContext {
         for (const std::string& s : used) n += s == name;
         return n;
     }
-    bool usedShader(const std::string& name) const {
-        for (const std::string& s : used)
-            if (s == name) return true;
-        return false;
-    }
+    bool usedShader(const std::string& name) const { return uses(name) > 0; }
     bool sampled(TextureHandle* texture) const {
         for (const Sampler& s : samplers)
             if (s.texture == texture) return true;
