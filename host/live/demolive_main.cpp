@@ -26,13 +26,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <string>
 #include <ctime>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -104,6 +101,7 @@ class Live {
     GpuTimer gpu_;
     LoopRange loop_;
     bool paused_ = false;
+    bool muted_ = false;
     bool quit_ = false;
     bool panelOk_ = false, panelShown_ = true;
     bool shotPending_ = false;
@@ -248,13 +246,11 @@ void Live::onKey(const SDL_KeyboardEvent& key) {
         if (loop_.fromMs >= loop_.toMs) loop_.fromMs = seekTarget(loop_.toMs, SeekUnit::Bar, -1);
         status("loop from " + barBeatText(loop_.fromMs) + " to " + barBeatText(loop_.toMs));
         break;
-    case SDLK_m: {
-        static bool muted = false;
-        muted = !muted;
-        parts_.sound->set_volume(muted ? 0 : 255);
-        status(muted ? "mute" : "unmute");
+    case SDLK_m:
+        muted_ = !muted_;
+        parts_.sound->set_volume(muted_ ? 0 : 255);
+        status(muted_ ? "mute" : "unmute");
         break;
-    }
     case SDLK_F1:
         panelShown_ = !panelShown_;
         status(panelShown_ ? "panel shown" : "panel hidden");
@@ -365,7 +361,7 @@ void Live::observeScene(cRenderModuleBase* scene, bool after) {
 }
 
 void Live::collectGpuTimes() {
-    gpu_.collect([&](int64_t, const std::vector<GpuTimer::Result>& results) {
+    gpu_.collect([&](const std::vector<GpuTimer::Result>& results) {
         double frame = 0;
         for (const GpuTimer::Result& r : results) {
             frame += r.ms;
@@ -385,9 +381,8 @@ void Live::drawFrame() {
     glBindFramebuffer(GL_FRAMEBUFFER, target_.framebuffer);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    const int zero = 0;
-    parts_.gfx->setViewport(zero, zero, kScreenWidth, kScreenHeight);
-    gpu_.beginFrame(now());
+    parts_.gfx->setViewport(0, 0, kScreenWidth, kScreenHeight);
+    gpu_.beginFrame();
 
     FrameSettings frame;
     frame.pumpMessages = false; // ours, above

@@ -36,7 +36,7 @@ bool GpuTimer::init() {
     return true;
 }
 
-void GpuTimer::beginFrame(int64_t tag) {
+void GpuTimer::beginFrame() {
     current_ = -1;
     open_ = -1;
     if (!ok_ || slots_[next_].busy) return; // every slot still waits for the GPU
@@ -44,8 +44,6 @@ void GpuTimer::beginFrame(int64_t tag) {
     next_ = (next_ + 1) % kSlots;
     Slot& slot = slots_[current_];
     slot.busy = true;
-    slot.measured = true;
-    slot.tag = tag;
     slot.count = 0;
 }
 
@@ -69,7 +67,7 @@ void GpuTimer::endFrame() {
     current_ = -1;
 }
 
-bool GpuTimer::readOldest(std::vector<Result>& out, bool wait) {
+bool GpuTimer::readOldest(bool wait) {
     Slot& slot = slots_[oldest_];
     if (!slot.busy || oldest_ == current_) return false;
     if (slot.count > 0 && !wait) {
@@ -77,13 +75,13 @@ bool GpuTimer::readOldest(std::vector<Result>& out, bool wait) {
         getQueryObjectiv(slot.queries[slot.count * 2 - 1], kQueryResultAvailable, &available);
         if (!available) return false;
     }
+    results_.clear();
     for (int i = 0; i < slot.count; ++i) {
         GLuint64 from = 0, to = 0;
         getQueryObjectui64v(slot.queries[i * 2], kQueryResult, &from);
         getQueryObjectui64v(slot.queries[i * 2 + 1], kQueryResult, &to);
-        out.push_back({slot.keys[i], to > from ? double(to - from) / 1e6 : 0.0});
+        results_.push_back({slot.keys[i], to > from ? double(to - from) / 1e6 : 0.0});
     }
-    lastTag_ = slot.tag;
     slot.busy = false;
     oldest_ = (oldest_ + 1) % kSlots;
     return true;
