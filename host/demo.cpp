@@ -21,7 +21,6 @@
 namespace {
 
 constexpr const char* kMusicFile = "data/muzak/Kelpmoor - Vantaloid Tides_demoedit02.mp3";
-constexpr const char* kSyncPath = "data\\sync\\";
 constexpr const char* kPluginDir = "bin/";
 constexpr const char* kPluginCacheDir = "bin/dll_cache/";
 constexpr const char* kPluginPattern = "render*.so";

@@ -9,12 +9,16 @@
 #pragma once
 
 #include "isync.h"
+#include "sync_grid.h"
 #include "track.h"
 
 #include <string_view>
 #include <unordered_map>
 
 class cSoundModule_bass;
+
+// The compiled tracks' folder, relative to the demo's root, as the host gives it to init.
+constexpr const char* kSyncPath = "data\\sync\\";
 
 class cSyncRocket final : public iSync {
   public:

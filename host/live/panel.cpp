@@ -50,7 +50,7 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
         }
     }
     for (int bar = 0;; ++bar) {
-        const int64_t ms = msOfBeats(double(bar) * kLiveBeatsPerBar);
+        const int64_t ms = msOfBeats(double(bar) * kBeatsPerBar);
         if (ms > view.endMs) break;
         const bool section = bar % kLiveBarsPerSection == 0;
         draw->AddLine(ImVec2(xOf(ms), origin.y + (section ? 0 : height - 6)),
@@ -77,7 +77,7 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
 
 void trackList(const PanelView& view) {
     // The surrounding two bars each way, in 64 samples.
-    const int64_t span = msOfBeats(2.0 * kLiveBeatsPerBar);
+    const int64_t span = msOfBeats(2.0 * kBeatsPerBar);
     for (const LiveTrack* track : view.tracks) {
         float samples[64];
         for (int i = 0; i < 64; ++i)

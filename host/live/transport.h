@@ -2,18 +2,18 @@
 // positions written on the command line, seeks that land on the grid, the loop range and the
 // status line every transport change and reload prints.
 //
-// The grid is the sync tracks' own: 145 beats a minute, four beats a bar, eight bars a section.
-// Times are whole milliseconds of music, as the sound module and the scenes see them.
+// The grid is the sync tracks' own (sync_grid.h): 145 beats a minute, four beats a bar; eight
+// bars make a section. Times are whole milliseconds of music, as the sound module and the
+// scenes see them.
 #pragma once
+
+#include "sync_grid.h"
 
 #include <cstdint>
 #include <string>
 
-constexpr double kLiveBpm = 145.0;
-constexpr int kLiveBeatsPerBar = 4;
 constexpr int kLiveBarsPerSection = 8;
 
-double beatsOfMs(int64_t ms);
 int64_t msOfBeats(double beats); // rounded to the nearest millisecond
 
 // "42000" (milliseconds), "b24" (the start of bar 24) or "b24:2" / "b24:2.5" (beats into
