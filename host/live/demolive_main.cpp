@@ -181,9 +181,7 @@ void Live::seekScene(int direction) {
 void Live::toggleLoop() {
     if (!loop_.on && loop_.toMs <= loop_.fromMs) {
         // No range yet: the bar the playhead is in.
-        const int64_t t = now();
-        loop_.fromMs = seekTarget(seekTarget(t, SeekUnit::Bar, +1), SeekUnit::Bar, -1);
-        if (loop_.fromMs > t) loop_.fromMs = seekTarget(t, SeekUnit::Bar, -1);
+        loop_.fromMs = barStartAt(now());
         loop_.toMs = seekTarget(loop_.fromMs, SeekUnit::Bar, +1);
     }
     loop_.on = !loop_.on;
@@ -236,8 +234,7 @@ void Live::onKey(const SDL_KeyboardEvent& key) {
         toggleLoop();
         break;
     case SDLK_LEFTBRACKET:
-        loop_.fromMs = seekTarget(seekTarget(t, SeekUnit::Bar, +1), SeekUnit::Bar, -1);
-        if (loop_.fromMs > t) loop_.fromMs = seekTarget(t, SeekUnit::Bar, -1);
+        loop_.fromMs = barStartAt(t);
         if (loop_.toMs <= loop_.fromMs) loop_.toMs = seekTarget(loop_.fromMs, SeekUnit::Bar, +1);
         status("loop from " + barBeatText(loop_.fromMs) + " to " + barBeatText(loop_.toMs));
         break;
@@ -465,13 +462,13 @@ void Live::present() {
         view.loopFromMs = loop_.fromMs;
         view.loopToMs = loop_.toMs;
         view.spans = &spans_;
-        view.tracks = sync_.readThisFrame();
+        view.tracks = &sync_.readThisFrame();
         view.fps = fps_;
         view.cpuFrameMs = cpuFrameMs_;
         view.gpuFrameMs = gpuFrameMs_;
-        view.scenes = sceneTimes_;
+        view.scenes = &sceneTimes_;
         view.messages = &messages_;
-        view.error = !timelineError_.empty() ? timelineError_ : shaderError_;
+        view.error = !timelineError_.empty() ? &timelineError_ : &shaderError_;
         view.showPanel = panelShown_;
         const PanelRequests asked = panelDraw(view);
         if (asked.togglePause) setPaused(!paused_);

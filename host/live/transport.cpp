@@ -67,6 +67,12 @@ int64_t seekTarget(int64_t ms, SeekUnit unit, int direction) {
     return msOfBeats(line * unitBeats(unit));
 }
 
+int64_t barStartAt(int64_t ms) {
+    // The line a bar seek forward and back lands on, unless that is the line just ahead.
+    const int64_t from = seekTarget(seekTarget(ms, SeekUnit::Bar, +1), SeekUnit::Bar, -1);
+    return from > ms ? seekTarget(ms, SeekUnit::Bar, -1) : from;
+}
+
 std::string barBeatText(int64_t ms) {
     // In hundredths of a beat, so that 39724 ms (96.0003 beats) reads b24:0.00, not b23:3.99.
     const long long hundredths = std::llround(beatAtMs(ms) * 100.0);

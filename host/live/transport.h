@@ -27,6 +27,10 @@ enum class SeekUnit { Beat, Bar, Section };
 // before 0.
 int64_t seekTarget(int64_t ms, SeekUnit unit, int direction);
 
+// The start of the bar the playhead at `ms` is in; a playhead a millisecond or two short of a
+// line is still in the bar before it.
+int64_t barStartAt(int64_t ms);
+
 // "b24:0.00": bar and beat of `ms`, the beat to two places, rounded so that the
 // millisecond-rounded start of a bar reads as that bar.
 std::string barBeatText(int64_t ms);
