@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 // ---- state ----------------------------------------------------------------------------------
@@ -95,28 +96,9 @@ uint32_t targetOfSampler(uint32_t type) {
 
 // One line on stdout: header, "## InfoLog:", the driver's text. Drivers usually end their log
 // with a line end and sometimes do not; the line gets exactly one either way.
-void printInfoLog(const char* header, const std::vector<char>& log) {
-    std::string text(log.data());
+void printInfoLog(const char* header, std::string text) {
     if (text.empty() || text.back() != '\n') text += '\n';
     std::fprintf(stdout, "%s## InfoLog:%s", header, text.c_str());
-}
-
-void printShaderInfoLog(GLuint shader, const std::string& header) {
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) return;
-    std::vector<char> log(length + 1, '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
-    printInfoLog(header.c_str(), log);
-}
-
-void printProgramInfoLog(GLuint program, const char* header) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) return;
-    std::vector<char> log(length + 1, '\0');
-    glGetProgramInfoLog(program, length, nullptr, log.data());
-    printInfoLog(header, log);
 }
 
 // ---- building -------------------------------------------------------------------------------
@@ -147,62 +129,82 @@ bool linked(GLuint program) {
     return status == GL_TRUE;
 }
 
-// The info log of a shader or program object, without its terminating zero.
-std::string infoLog(GLuint object, bool program) {
+// The info log of a shader or program object, without its terminating zero. False when the
+// object has none at all (an empty one is still a log, and the loader prints its header).
+bool infoLog(GLuint object, bool program, std::string& log) {
+    log.clear();
     GLint length = 0;
     if (program)
         glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
     else
         glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) return std::string();
-    std::string log(size_t(length), '\0');
+    if (length <= 0) return false;
+    log.assign(size_t(length), '\0');
     if (program)
         glGetProgramInfoLog(object, length, nullptr, &log[0]);
     else
         glGetShaderInfoLog(object, length, nullptr, &log[0]);
     log.resize(std::strlen(log.c_str()));
-    return log;
+    return true;
 }
 
-// A shader object of one stage, or 0 after reporting why. An unreadable file has been reported
-// by the reader already and fails without a message of its own.
-GLuint compileStage(GLenum stage, const std::string& path, const char* defines) {
-    std::string text;
-    if (!read_whole_file(path, text)) {
-        // The reader's own line does not say which file; this one does.
-        std::fprintf(stderr, "## ERROR: compilation of %s failed\n", path.c_str());
-        return 0;
-    }
-    GLuint shader = compileText(stage, text, defines);
-    if (compiled(shader)) return shader;
-    std::fprintf(stderr, "## ERROR: compilation of %s failed\n", path.c_str());
-    printShaderInfoLog(shader, std::string("# ") + stageTypeName(stage) + "\n");
-    glDeleteShader(shader);
-    return 0;
-}
+// One failure of a build: what rebuild hands back, and what the loader's messages need
+// besides (the stage, and whether the driver gave a log at all).
+struct StageFailure {
+    ShaderLibrary::BuildFailure failure;
+    GLenum stage; // 0 for the link
+    bool hasLog;
+};
 
-// Links the stages into a new program, or gives 0 after reporting why. The stages are flagged
-// for deletion, so they live exactly as long as the program.
-GLuint linkProgram(GLuint vertex, GLuint geometry, GLuint fragment, const std::string& vertexFile,
-                   const std::string& geometryFile, const std::string& fragmentFile) {
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    if (geometry) glAttachShader(program, geometry);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    if (geometry) glDeleteShader(geometry);
-    glLinkProgram(program);
-    if (linked(program)) {
-        std::fprintf(stdout, "# note: compiled %s %s\n", vertexFile.c_str(), fragmentFile.c_str());
-        return program;
+// Compiles every stage, even after one failed, so that one run shows every error, then links
+// them into a new program; 0 when any of it failed. Each failure goes to `report` as it
+// happens, so messages about it keep their place among the file reader's own. An unreadable
+// file has been reported by the reader already (without saying which file).
+GLuint buildProgram(const std::string& vertexFile, const std::string& geometryFile,
+                    const std::string& fragmentFile, const char* defines,
+                    const std::function<void(const StageFailure&)>& report) {
+    using Failure = ShaderLibrary::BuildFailure;
+    std::vector<GLuint> stages;
+    bool failed = false;
+    const std::pair<GLenum, const std::string*> files[] = {{GL_VERTEX_SHADER, &vertexFile},
+                                                           {GL_FRAGMENT_SHADER, &fragmentFile},
+                                                           {GL_GEOMETRY_SHADER, &geometryFile}};
+    for (const auto& [stage, file] : files) {
+        if (stage == GL_GEOMETRY_SHADER && file->empty()) continue;
+        std::string text;
+        if (!read_whole_file(*file, text)) {
+            failed = true;
+            report({{Failure::kUnreadable, *file, std::string()}, stage, false});
+            continue;
+        }
+        GLuint shader = compileText(stage, text, defines);
+        if (compiled(shader)) {
+            stages.push_back(shader);
+            continue;
+        }
+        failed = true;
+        StageFailure f{{Failure::kCompile, *file, std::string()}, stage, false};
+        f.hasLog = infoLog(shader, false, f.failure.log);
+        report(f);
+        glDeleteShader(shader);
     }
-    std::fprintf(stdout, "## ERROR: linking of \n\t%s\t%s\t%s\nfailed\n", vertexFile.c_str(),
-                 geometryFile.c_str(), fragmentFile.c_str());
-    printProgramInfoLog(program, "Linking");
-    // Nothing will ever refer to it again; the stages go with it.
-    glDeleteProgram(program);
-    return 0;
+    GLuint program = 0;
+    if (!failed) {
+        program = glCreateProgram();
+        for (GLuint shader : stages) glAttachShader(program, shader);
+        glLinkProgram(program);
+        if (!linked(program)) {
+            StageFailure f{{Failure::kLink, fragmentFile, std::string()}, 0, false};
+            f.hasLog = infoLog(program, true, f.failure.log);
+            report(f);
+            // Nothing will ever refer to it again; the stages go with it.
+            glDeleteProgram(program);
+            program = 0;
+        }
+    }
+    // Flagged only while a program holds them: they live exactly as long as the program.
+    for (GLuint shader : stages) glDeleteShader(shader);
+    return program;
 }
 
 // Files every active uniform by type; samplers get texture units in enumeration order.
@@ -286,21 +288,22 @@ void ShaderLibrary::load(const std::string& name, const std::string& vertexFile,
         }
     }
 
-    // Every stage is compiled even after one failed, so one run shows every error.
-    GLuint vertex = compileStage(GL_VERTEX_SHADER, vertexFile, defines);
-    GLuint fragment = compileStage(GL_FRAGMENT_SHADER, fragmentFile, defines);
-    GLuint geometry = hasGeometry ? compileStage(GL_GEOMETRY_SHADER, geometryFile, defines) : 0;
-    const bool compiled = vertex && fragment && (geometry || !hasGeometry);
-
-    GLuint program = 0;
-    if (compiled) {
-        program = linkProgram(vertex, geometry, fragment, vertexFile, geometryFile, fragmentFile);
-    } else {
-        for (GLuint shader : {vertex, fragment, geometry})
-            if (shader) glDeleteShader(shader);
-    }
+    const GLuint program =
+        buildProgram(vertexFile, geometryFile, fragmentFile, defines, [&](const StageFailure& f) {
+            if (f.failure.kind == BuildFailure::kLink) {
+                std::fprintf(stdout, "## ERROR: linking of \n\t%s\t%s\t%s\nfailed\n",
+                             vertexFile.c_str(), geometryFile.c_str(), fragmentFile.c_str());
+                if (f.hasLog) printInfoLog("Linking", f.failure.log);
+                return;
+            }
+            std::fprintf(stderr, "## ERROR: compilation of %s failed\n", f.failure.file.c_str());
+            if (f.hasLog)
+                printInfoLog((std::string("# ") + stageTypeName(f.stage) + "\n").c_str(),
+                             f.failure.log);
+        });
 
     if (program) {
+        std::fprintf(stdout, "# note: compiled %s %s\n", vertexFile.c_str(), fragmentFile.c_str());
         // The first registration of a name stands: other plug-ins may already be drawing with
         // it. A later program under the same name is not kept, and so not left to leak.
         if (programs_.count(name)) {
@@ -322,44 +325,15 @@ bool ShaderLibrary::rebuild(const std::string& name, const std::string& vertexFi
     const auto source = sources_.find(name);
     if (source == sources_.end()) return false;
     const char* defines = source->second.hasDefines ? source->second.defines.c_str() : nullptr;
-    const size_t failuresBefore = failures.size();
-    std::vector<GLuint> stages;
-    const std::pair<GLenum, const std::string*> files[] = {{GL_VERTEX_SHADER, &vertexFile},
-                                                           {GL_FRAGMENT_SHADER, &fragmentFile},
-                                                           {GL_GEOMETRY_SHADER, &geometryFile}};
-    for (const auto& [stage, file] : files) {
-        if (stage == GL_GEOMETRY_SHADER && file->empty()) continue;
-        std::string text;
-        if (!read_whole_file(*file, text)) {
-            failures.push_back({BuildFailure::kUnreadable, *file, std::string()});
-            continue;
-        }
-        GLuint shader = compileText(stage, text, defines);
-        if (compiled(shader)) {
-            stages.push_back(shader);
-        } else {
-            failures.push_back({BuildFailure::kCompile, *file, infoLog(shader, false)});
-            glDeleteShader(shader);
-        }
-    }
-    bool built = false;
-    if (failures.size() == failuresBefore) {
-        GLuint program = glCreateProgram();
-        for (GLuint shader : stages) glAttachShader(program, shader);
-        glLinkProgram(program);
-        if (linked(program)) {
-            built = replaceProgram(name, program);
-        } else {
-            failures.push_back({BuildFailure::kLink, fragmentFile, infoLog(program, true)});
-            glDeleteProgram(program);
-        }
-    }
-    for (GLuint shader : stages) glDeleteShader(shader); // flagged only while a program holds it
-    return built;
+    const GLuint program =
+        buildProgram(vertexFile, geometryFile, fragmentFile, defines,
+                     [&](const StageFailure& f) { failures.push_back(f.failure); });
+    if (!program) return false;
+    replaceProgram(name, program);
+    return true;
 }
 
-bool ShaderLibrary::replaceProgram(const std::string& name, uint32_t program) {
-    if (!sources_.count(name)) return false;
+void ShaderLibrary::replaceProgram(const std::string& name, uint32_t program) {
     ShaderProgram entry;
     entry.program = program;
     enumerateUniforms(entry);
@@ -372,7 +346,6 @@ bool ShaderLibrary::replaceProgram(const std::string& name, uint32_t program) {
     } else {
         programs_.emplace(name, std::move(entry));
     }
-    return true;
 }
 
 bool ShaderLibrary::hasShader(const std::string& name, const char* defines) const {

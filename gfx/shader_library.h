@@ -70,7 +70,8 @@ class ShaderLibrary {
                  std::vector<BuildFailure>& failures);
 
   private:
-    bool replaceProgram(const std::string& name, uint32_t program);
+    // Puts `program` in place of the name's program (or makes it its first).
+    void replaceProgram(const std::string& name, uint32_t program);
 
     std::unordered_map<std::string, ShaderProgram> programs_;
     std::unordered_map<std::string, ShaderSource> sources_;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <link.h>
 #include <new>
 
@@ -44,7 +45,7 @@ int addLibrary(dl_phdr_info* info, size_t, void* data) {
     for (const char* name : search.names)
         if (std::strstr(info->dlpi_name, name)) wanted = true;
     if (!wanted) return 0;
-    for (int i = 0; i < info->dlpi_phnum && search.found < 64; ++i) {
+    for (int i = 0; i < info->dlpi_phnum && search.found < int(std::size(g_ranges)); ++i) {
         const ElfW(Phdr)& segment = info->dlpi_phdr[i];
         if (segment.p_type != PT_LOAD || !(segment.p_flags & PF_X)) continue;
         const uintptr_t from = info->dlpi_addr + segment.p_vaddr;

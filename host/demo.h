@@ -21,7 +21,6 @@
 #include <vector>
 
 class cGLWindow;
-class cModuleInput;
 class cSoundModule_bass;
 class gfxContext;
 class iSync;
@@ -49,15 +48,14 @@ struct DemoParts {
     cGLWindow* window;
     gfxContext* gfx;
     cSoundModule_bass* sound;
-    cModuleInput* input;
     const std::vector<ModuleRecord>* modules;
 };
 DemoParts demoParts();
 
 // What differs between the players in one frame. Every player draws its frames with
 // demoFrame, so the order of a frame's steps lives in one place:
-//   messages -> music time -> sync update -> frame counter -> scene dispatch -> sound update
-//   -> GPU fence -> read-back -> present
+//   messages -> music time -> frame counter -> scene dispatch -> sound update -> GPU fence
+//   -> read-back -> present
 // and a player only chooses which of the optional steps run.
 struct FrameSettings {
     // The window's queued messages first; the key handler may end the process.

@@ -31,7 +31,7 @@ struct SceneFigures {
     int framesAllocating = 0;
 };
 
-// The "whole frame" row is keyed by null.
+// One row per scene name, printed in name order.
 std::map<std::string, SceneFigures> g_rows;
 GpuTimer g_gpu;
 Clock::time_point g_sceneStart;
@@ -88,7 +88,6 @@ int runProfile(int64_t fromMs, int64_t toMs, int fps) {
     const long driverBefore = driverAllocationCount();
     setSceneObserver(observe);
     SceneFigures whole;
-    std::map<const void*, std::string> names;
     const auto start = Clock::now();
     int frames = 0;
     for (int64_t k = 0;; ++k) {
@@ -96,7 +95,7 @@ int runProfile(int64_t fromMs, int64_t toMs, int fps) {
         if (ms > toMs) break;
         const long allocationsBefore = allocationCount();
         const auto frameStart = Clock::now();
-        g_gpu.beginFrame(ms);
+        g_gpu.beginFrame();
         FrameSettings frame = offlineFrame(ms, nullptr);
         demoFrame(frame);
         g_gpu.endFrame();
@@ -105,7 +104,7 @@ int runProfile(int64_t fromMs, int64_t toMs, int fps) {
         whole.allocations += allocations;
         if (allocations > 0) ++whole.framesAllocating;
         g_gpu.collect(
-            [&](int64_t, const std::vector<GpuTimer::Result>& results) {
+            [&](const std::vector<GpuTimer::Result>& results) {
                 double sum = 0;
                 for (const GpuTimer::Result& r : results) {
                     auto* scene = static_cast<cRenderModuleBase*>(const_cast<void*>(r.key));

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-cSyncRocket::cSyncRocket() : row_rate(145.0 / 60.0 * 8.0) {}
+cSyncRocket::cSyncRocket() : row_rate(kRowsPerSecond) {}
 
 cSyncRocket::~cSyncRocket() {
     trackset_destroy(trackSet_);

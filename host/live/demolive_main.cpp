@@ -26,13 +26,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <string>
 #include <ctime>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -104,6 +101,7 @@ class Live {
     GpuTimer gpu_;
     LoopRange loop_;
     bool paused_ = false;
+    bool muted_ = false;
     bool quit_ = false;
     bool panelOk_ = false, panelShown_ = true;
     bool shotPending_ = false;
@@ -183,9 +181,7 @@ void Live::seekScene(int direction) {
 void Live::toggleLoop() {
     if (!loop_.on && loop_.toMs <= loop_.fromMs) {
         // No range yet: the bar the playhead is in.
-        const int64_t t = now();
-        loop_.fromMs = seekTarget(seekTarget(t, SeekUnit::Bar, +1), SeekUnit::Bar, -1);
-        if (loop_.fromMs > t) loop_.fromMs = seekTarget(t, SeekUnit::Bar, -1);
+        loop_.fromMs = barStartAt(now());
         loop_.toMs = seekTarget(loop_.fromMs, SeekUnit::Bar, +1);
     }
     loop_.on = !loop_.on;
@@ -238,8 +234,7 @@ void Live::onKey(const SDL_KeyboardEvent& key) {
         toggleLoop();
         break;
     case SDLK_LEFTBRACKET:
-        loop_.fromMs = seekTarget(seekTarget(t, SeekUnit::Bar, +1), SeekUnit::Bar, -1);
-        if (loop_.fromMs > t) loop_.fromMs = seekTarget(t, SeekUnit::Bar, -1);
+        loop_.fromMs = barStartAt(t);
         if (loop_.toMs <= loop_.fromMs) loop_.toMs = seekTarget(loop_.fromMs, SeekUnit::Bar, +1);
         status("loop from " + barBeatText(loop_.fromMs) + " to " + barBeatText(loop_.toMs));
         break;
@@ -248,13 +243,11 @@ void Live::onKey(const SDL_KeyboardEvent& key) {
         if (loop_.fromMs >= loop_.toMs) loop_.fromMs = seekTarget(loop_.toMs, SeekUnit::Bar, -1);
         status("loop from " + barBeatText(loop_.fromMs) + " to " + barBeatText(loop_.toMs));
         break;
-    case SDLK_m: {
-        static bool muted = false;
-        muted = !muted;
-        parts_.sound->set_volume(muted ? 0 : 255);
-        status(muted ? "mute" : "unmute");
+    case SDLK_m:
+        muted_ = !muted_;
+        parts_.sound->set_volume(muted_ ? 0 : 255);
+        status(muted_ ? "mute" : "unmute");
         break;
-    }
     case SDLK_F1:
         panelShown_ = !panelShown_;
         status(panelShown_ ? "panel shown" : "panel hidden");
@@ -365,7 +358,7 @@ void Live::observeScene(cRenderModuleBase* scene, bool after) {
 }
 
 void Live::collectGpuTimes() {
-    gpu_.collect([&](int64_t, const std::vector<GpuTimer::Result>& results) {
+    gpu_.collect([&](const std::vector<GpuTimer::Result>& results) {
         double frame = 0;
         for (const GpuTimer::Result& r : results) {
             frame += r.ms;
@@ -385,9 +378,8 @@ void Live::drawFrame() {
     glBindFramebuffer(GL_FRAMEBUFFER, target_.framebuffer);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    const int zero = 0;
-    parts_.gfx->setViewport(zero, zero, kScreenWidth, kScreenHeight);
-    gpu_.beginFrame(now());
+    parts_.gfx->setViewport(0, 0, kScreenWidth, kScreenHeight);
+    gpu_.beginFrame();
 
     FrameSettings frame;
     frame.pumpMessages = false; // ours, above
@@ -470,13 +462,13 @@ void Live::present() {
         view.loopFromMs = loop_.fromMs;
         view.loopToMs = loop_.toMs;
         view.spans = &spans_;
-        view.tracks = sync_.readThisFrame();
+        view.tracks = &sync_.readThisFrame();
         view.fps = fps_;
         view.cpuFrameMs = cpuFrameMs_;
         view.gpuFrameMs = gpuFrameMs_;
-        view.scenes = sceneTimes_;
+        view.scenes = &sceneTimes_;
         view.messages = &messages_;
-        view.error = !timelineError_.empty() ? timelineError_ : shaderError_;
+        view.error = !timelineError_.empty() ? &timelineError_ : &shaderError_;
         view.showPanel = panelShown_;
         const PanelRequests asked = panelDraw(view);
         if (asked.togglePause) setPaused(!paused_);

@@ -20,7 +20,6 @@ struct FileStamp {
         return exists == o.exists && inode == o.inode && size == o.size &&
                modifiedNs == o.modifiedNs;
     }
-    bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 
 FileStamp stampOf(const std::string& path);

@@ -15,10 +15,9 @@ class GpuTimer {
   public:
     // False, and every later call does nothing, when the context has no timer queries.
     bool init();
-    bool available() const { return ok_; }
 
-    // Opens the frame's slot; `tag` comes back with its results (a time, a frame number).
-    void beginFrame(int64_t tag);
+    // Opens the frame's slot.
+    void beginFrame();
     // A stretch labelled `key` (a scene, or null for the whole frame).
     void begin(const void* key);
     void end();
@@ -28,33 +27,29 @@ class GpuTimer {
         const void* key;
         double ms;
     };
-    // Calls `sink(tag, results)` for every finished frame, oldest first. With `wait` set the
-    // frames still running are waited for (the offline profiler, which has nothing else to do).
+    // Calls `sink(results)` for every finished frame, oldest first. With `wait` set the frames
+    // still running are waited for (the offline profiler, which has nothing else to do).
     template <class Sink> void collect(Sink sink, bool wait = false) {
-        std::vector<Result> results;
-        while (readOldest(results, wait)) {
-            sink(lastTag_, results);
-            results.clear();
-        }
+        while (readOldest(wait)) sink(results_);
     }
 
   private:
     static constexpr int kSlots = 4;
     static constexpr int kStretches = 32; // per frame; more go unmeasured
     struct Slot {
-        bool busy = false, measured = false;
-        int64_t tag = 0;
+        bool busy = false;
         int count = 0;
         const void* keys[kStretches];
         uint32_t queries[kStretches * 2];
     };
-    bool readOldest(std::vector<Result>& out, bool wait);
+    // Replaces results_ with the oldest finished frame's stretches.
+    bool readOldest(bool wait);
 
     bool ok_ = false;
     Slot slots_[kSlots];
-    int current_ = -1; // slot of the frame being recorded
-    int next_ = 0;     // slot the next frame takes
-    int oldest_ = 0;   // slot read next
-    int open_ = -1;    // stretch begun, not ended
-    int64_t lastTag_ = 0;
+    int current_ = -1;            // slot of the frame being recorded
+    int next_ = 0;                // slot the next frame takes
+    int oldest_ = 0;              // slot read next
+    int open_ = -1;               // stretch begun, not ended
+    std::vector<Result> results_; // kept, so that reading a frame allocates nothing
 };

@@ -1,6 +1,7 @@
 // live_sync.cpp - see live_sync.h.
 #include "live_sync.h"
 
+#include "sync_grid.h"
 #include "sync_rocket.h"
 #include "timeline.h"
 
@@ -11,12 +12,11 @@
 
 namespace {
 
-constexpr double kRowsPerSecond = 145.0 / 60.0 * 8.0;
 // As many messages as fit the screen; the count of the rest follows them.
 constexpr size_t kShownErrors = 8;
 
 int64_t msOfRow(int32_t row) {
-    return int64_t(double(row) * 1000.0 / kRowsPerSecond + 0.5);
+    return int64_t(msAtRow(row) + 0.5);
 }
 
 bool readText(const std::string& path, std::string& text, std::string& error) {
@@ -83,7 +83,7 @@ const LiveTrack* LiveSync::find(std::string_view name) const {
 }
 
 float LiveSync::valueAt(const LiveTrack& track, int64_t ms) {
-    return keytrack_value(&track.view, double(ms) * kRowsPerSecond / 1000.0);
+    return keytrack_value(&track.view, trackRowAtMs(ms));
 }
 
 bool LiveSync::isSceneName(std::string_view name) const {
@@ -99,7 +99,7 @@ float LiveSync::getValue(const char* name, const int64_t* timeMs) {
     if (!loaded_) {
         if (!files_) {
             files_ = std::make_unique<cSyncRocket>();
-            files_->init("data\\sync\\", nullptr);
+            files_->init(kSyncPath, nullptr);
         }
         return files_->getValue(name, &ms);
     }

@@ -50,7 +50,7 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
         }
     }
     for (int bar = 0;; ++bar) {
-        const int64_t ms = msOfBeats(double(bar) * kLiveBeatsPerBar);
+        const int64_t ms = msOfBeats(double(bar) * kBeatsPerBar);
         if (ms > view.endMs) break;
         const bool section = bar % kLiveBarsPerSection == 0;
         draw->AddLine(ImVec2(xOf(ms), origin.y + (section ? 0 : height - 6)),
@@ -77,16 +77,18 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
 
 void trackList(const PanelView& view) {
     // The surrounding two bars each way, in 64 samples.
-    const int64_t span = msOfBeats(2.0 * kLiveBeatsPerBar);
-    for (const LiveTrack* track : view.tracks) {
+    const int64_t span = msOfBeats(2.0 * kBeatsPerBar);
+    if (!view.tracks) return;
+    for (const LiveTrack* track : *view.tracks) {
         float samples[64];
         for (int i = 0; i < 64; ++i)
             samples[i] = LiveSync::valueAt(*track, view.timeMs - span + span * 2 * i / 63);
         const float value = LiveSync::valueAt(*track, view.timeMs);
         char label[64];
         std::snprintf(label, sizeof label, "%9.3f", value);
-        ImGui::PlotLines(("##" + track->name).c_str(), samples, 64, 0, nullptr, FLT_MAX, FLT_MAX,
-                         ImVec2(160, 22));
+        ImGui::PushID(track);
+        ImGui::PlotLines("##plot", samples, 64, 0, nullptr, FLT_MAX, FLT_MAX, ImVec2(160, 22));
+        ImGui::PopID();
         ImGui::SameLine();
         ImGui::Text("%s  %s", label, track->name.c_str());
     }
@@ -125,7 +127,7 @@ PanelRequests panelDraw(const PanelView& view) {
     ImGui::NewFrame();
     const ImVec2 screen = ImGui::GetIO().DisplaySize;
 
-    if (!view.error.empty()) {
+    if (view.error && !view.error->empty()) {
         // Shown with the panel hidden too: a broken edit must not go unnoticed.
         ImGui::SetNextWindowPos(ImVec2(10, 10));
         ImGui::SetNextWindowSize(ImVec2(screen.x - 20, 0));
@@ -134,7 +136,7 @@ PanelRequests panelDraw(const PanelView& view) {
                      ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoInputs |
                          ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings);
         ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 110, 110, 255));
-        ImGui::TextWrapped("%s", view.error.c_str());
+        ImGui::TextWrapped("%s", view.error->c_str());
         ImGui::PopStyleColor();
         ImGui::End();
     }
@@ -163,12 +165,13 @@ PanelRequests panelDraw(const PanelView& view) {
             ImGui::Text("|  %.0f fps  CPU %.2f ms  GPU -", view.fps, view.cpuFrameMs);
 
         ImGui::Columns(2, "cols", false);
-        for (const PanelSceneTime& s : view.scenes) {
-            if (s.gpuMs >= 0)
-                ImGui::Text("%s: CPU %.2f ms  GPU %.2f ms", s.scene.c_str(), s.cpuMs, s.gpuMs);
-            else
-                ImGui::Text("%s: CPU %.2f ms  GPU -", s.scene.c_str(), s.cpuMs);
-        }
+        if (view.scenes)
+            for (const PanelSceneTime& s : *view.scenes) {
+                if (s.gpuMs >= 0)
+                    ImGui::Text("%s: CPU %.2f ms  GPU %.2f ms", s.scene.c_str(), s.cpuMs, s.gpuMs);
+                else
+                    ImGui::Text("%s: CPU %.2f ms  GPU -", s.scene.c_str(), s.cpuMs);
+            }
         ImGui::BeginChild("tracks", ImVec2(0, 0));
         trackList(view);
         ImGui::EndChild();

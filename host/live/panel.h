@@ -23,11 +23,11 @@ struct PanelView {
     bool loopOn = false;
     int64_t loopFromMs = 0, loopToMs = 0;
     const std::vector<SceneSpan>* spans = nullptr;
-    std::vector<const LiveTrack*> tracks; // read by the scenes this frame
+    const std::vector<const LiveTrack*>* tracks = nullptr; // read by the scenes this frame
     double fps = 0, cpuFrameMs = 0, gpuFrameMs = -1;
-    std::vector<PanelSceneTime> scenes;
+    const std::vector<PanelSceneTime>* scenes = nullptr;
     const std::vector<std::string>* messages = nullptr; // newest last
-    std::string error;                                  // the error standing now; empty: none
+    const std::string* error = nullptr; // the error standing now; null or empty: none
     bool showPanel = true;
 };
 

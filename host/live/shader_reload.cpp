@@ -2,31 +2,18 @@
 #include "shader_reload.h"
 
 #include "file_utils.h"
-#include "gl_loader.h"
 #include "shader_library.h"
 
-#include <cctype>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <sstream>
 
 namespace {
 
 void scanFolder(const std::string& folder, std::map<std::string, std::string>& out) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return;
-    while (dirent* e = readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
-        out.emplace(name, folder + "/" + name);
-    }
-    closedir(dir);
-}
-
-std::string fileName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    std::vector<std::string> names;
+    find_files(folder + "/*", names);
+    for (const std::string& name : names) out.emplace(name, folder + "/" + name);
 }
 
 } // namespace
@@ -84,7 +71,7 @@ void ShaderWatch::init(ShaderLibrary* library, const std::string& root) {
 }
 
 std::string ShaderWatch::sourceOf(const std::string& dataFile) const {
-    auto it = sourceByName_.find(fileName(dataFile));
+    auto it = sourceByName_.find(file_name(dataFile));
     return it == sourceByName_.end() ? dataFile : it->second;
 }
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr double kMsPerBeat = 60000.0 / kLiveBpm;
-
 bool parseNumber(const std::string& text, double& value) {
     if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
     char* end = nullptr;
@@ -23,21 +21,17 @@ double unitBeats(SeekUnit unit) {
     case SeekUnit::Beat:
         return 1.0;
     case SeekUnit::Bar:
-        return kLiveBeatsPerBar;
+        return kBeatsPerBar;
     case SeekUnit::Section:
-        return kLiveBeatsPerBar * kLiveBarsPerSection;
+        return kBeatsPerBar * kLiveBarsPerSection;
     }
     return 1.0;
 }
 
 } // namespace
 
-double beatsOfMs(int64_t ms) {
-    return double(ms) / kMsPerBeat;
-}
-
 int64_t msOfBeats(double beats) {
-    return std::llround(beats * kMsPerBeat);
+    return std::llround(msAtBeat(beats));
 }
 
 bool parsePosition(const std::string& text, int64_t& ms) {
@@ -59,24 +53,30 @@ bool parsePosition(const std::string& text, int64_t& ms) {
     double beats = 0.0;
     if (colon != std::string::npos && (!parseNumber(rest.substr(colon + 1), beats) || beats > 1e6))
         return false;
-    ms = msOfBeats(std::strtod(barText.c_str(), nullptr) * kLiveBeatsPerBar + beats);
+    ms = msOfBeats(std::strtod(barText.c_str(), nullptr) * kBeatsPerBar + beats);
     return true;
 }
 
 int64_t seekTarget(int64_t ms, SeekUnit unit, int direction) {
-    const double units = beatsOfMs(ms) / unitBeats(unit);
+    const double units = beatAtMs(ms) / unitBeats(unit);
     // Two milliseconds of slack: a line's start is rounded to a millisecond, and the music
     // clock may land one off where it was put.
-    const double slack = beatsOfMs(2) / unitBeats(unit);
+    const double slack = beatAtMs(2) / unitBeats(unit);
     double line = direction > 0 ? std::floor(units + slack) + 1.0 : std::ceil(units - slack) - 1.0;
     if (line < 0.0) line = 0.0;
     return msOfBeats(line * unitBeats(unit));
 }
 
+int64_t barStartAt(int64_t ms) {
+    // The line a bar seek forward and back lands on, unless that is the line just ahead.
+    const int64_t from = seekTarget(seekTarget(ms, SeekUnit::Bar, +1), SeekUnit::Bar, -1);
+    return from > ms ? seekTarget(ms, SeekUnit::Bar, -1) : from;
+}
+
 std::string barBeatText(int64_t ms) {
     // In hundredths of a beat, so that 39724 ms (96.0003 beats) reads b24:0.00, not b23:3.99.
-    const long long hundredths = std::llround(beatsOfMs(ms) * 100.0);
-    const long long perBar = 100LL * kLiveBeatsPerBar;
+    const long long hundredths = std::llround(beatAtMs(ms) * 100.0);
+    const long long perBar = 100LL * (long long)kBeatsPerBar;
     long long bar = hundredths / perBar, rest = hundredths % perBar;
     if (rest < 0) {
         rest += perBar;

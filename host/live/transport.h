@@ -2,18 +2,18 @@
 // positions written on the command line, seeks that land on the grid, the loop range and the
 // status line every transport change and reload prints.
 //
-// The grid is the sync tracks' own: 145 beats a minute, four beats a bar, eight bars a section.
-// Times are whole milliseconds of music, as the sound module and the scenes see them.
+// The grid is the sync tracks' own (sync_grid.h): 145 beats a minute, four beats a bar; eight
+// bars make a section. Times are whole milliseconds of music, as the sound module and the
+// scenes see them.
 #pragma once
+
+#include "sync_grid.h"
 
 #include <cstdint>
 #include <string>
 
-constexpr double kLiveBpm = 145.0;
-constexpr int kLiveBeatsPerBar = 4;
 constexpr int kLiveBarsPerSection = 8;
 
-double beatsOfMs(int64_t ms);
 int64_t msOfBeats(double beats); // rounded to the nearest millisecond
 
 // "42000" (milliseconds), "b24" (the start of bar 24) or "b24:2" / "b24:2.5" (beats into
@@ -26,6 +26,10 @@ enum class SeekUnit { Beat, Bar, Section };
 // millisecond or so off a line counts as on it, so repeated seeks step one unit each. Never
 // before 0.
 int64_t seekTarget(int64_t ms, SeekUnit unit, int direction);
+
+// The start of the bar the playhead at `ms` is in; a playhead a millisecond or two short of a
+// line is still in the bar before it.
+int64_t barStartAt(int64_t ms);
 
 // "b24:0.00": bar and beat of `ms`, the beat to two places, rounded so that the
 // millisecond-rounded start of a bar reads as that bar.

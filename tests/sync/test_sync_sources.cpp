@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +44,16 @@ TEST(SyncGrid, MillisecondsToRows) {
     EXPECT_NEAR(rocket.rowAt(3000), 58.0, 1e-9);
     EXPECT_NEAR(rocket.rowAt(60000), 1160.0, 1e-9); // 145 beats of 8 rows
     EXPECT_LT(rocket.rowAt(-1), 0.0);
+}
+
+// Every source reading a track (the player's, the development player's) must land on the
+// same row to the bit, or a key edge shows a frame early in one of them.
+TEST(SyncGrid, TrackRowIsThePlayersRowToTheBit) {
+    cSyncRocket rocket;
+    for (int64_t ms = -2000; ms <= 200000; ms += 7)
+        ASSERT_EQ(trackRowAtMs(ms), rocket.rowAt(ms)) << ms;
+    for (int64_t ms : {int64_t(INT32_MAX), int64_t(INT32_MIN), int64_t(1) << 40})
+        ASSERT_EQ(trackRowAtMs(ms), rocket.rowAt(ms)) << ms;
 }
 
 TEST_F(Rocket, ValueAtTheMusicTime) {

@@ -53,6 +53,21 @@ TEST(LiveTransport, BarLinesReadAndSeekAsBars) {
     }
 }
 
+// The loop keys take the bar under the playhead: a playhead just short of a line (the clock
+// rounds) is still in the bar before it, one on or just past a line in the bar it starts.
+TEST(LiveTransport, BarUnderThePlayhead) {
+    for (int bar = 0; bar <= 116; ++bar) {
+        const int64_t line = msOfBeats(bar * 4.0);
+        EXPECT_EQ(barStartAt(line), line);
+        EXPECT_EQ(barStartAt(line + 1), line);
+        EXPECT_EQ(barStartAt(line + 900), line);
+        if (bar > 0) {
+            EXPECT_EQ(barStartAt(line - 1), msOfBeats((bar - 1) * 4.0)) << bar;
+        }
+    }
+    EXPECT_EQ(barStartAt(msOfBeats(10 * 4 + 3.99)), msOfBeats(40));
+}
+
 TEST(LiveTransport, SeeksFromBetweenLinesGoToTheNeighbours) {
     const int64_t midBar = msOfBeats(10 * 4 + 2.5); // b10:2.5
     EXPECT_EQ(seekTarget(midBar, SeekUnit::Beat, +1), msOfBeats(43));
