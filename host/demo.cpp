@@ -30,6 +30,7 @@ cGLWindow g_window;
 gfxContext* g_gfx = nullptr;
 cSoundModule_bass* g_sound = nullptr;
 iSync* g_sync = nullptr;
+cSyncRocket* g_rocket = nullptr; // the player's source; null when a tool gave its own
 cSyncMidi* g_midi = nullptr;
 cModuleInput* g_input = nullptr;
 cModuleLoader* g_loader = nullptr;
@@ -78,12 +79,15 @@ void loadMusic() {
     g_sound->load(kMusicFile);
 }
 
-// A false init has already said "failed creating rocket"; tracks then read 0. The tracks are
-// read when a scene first asks for them, so the source needs nothing from the frame loop.
-iSync* makeRocket() {
-    cSyncRocket* rocket = new cSyncRocket();
-    rocket->init(kSyncPath, g_sound);
-    return rocket;
+// A false init has already said "failed creating rocket"; tracks then read 0.
+void makeSyncSource(iSync* given) {
+    if (given) {
+        g_sync = given;
+        return;
+    }
+    g_rocket = new cSyncRocket();
+    g_rocket->init(kSyncPath, g_sound);
+    g_sync = g_rocket;
 }
 
 void makeMidiSource() {
@@ -144,7 +148,7 @@ void demoInitialiseWith(const DemoSetup& setup) {
     makeGraphicsContext();                            // 2. graphics context, first clear
     if (bar) showFirstLoadingFrame(g_gfx, &g_window); // 3. the loading screen, at once
     loadMusic();                                      // 4. music stream, output paused
-    g_sync = setup.sync ? setup.sync : makeRocket();  // 5. sync tracks from data/sync/
+    makeSyncSource(setup.sync);                       // 5. sync tracks from data/sync/
     makeMidiSource();                                 // 6. MIDI controllers
     makeModuleInput();                                // 7. what scenes are given
     loadSceneModules();                               // 8. plug-in copies, one scene each
@@ -164,6 +168,7 @@ void demoFrame(const FrameSettings& frame) {
         if (g_sound->stream) g_sound->set_time_ms(frame.timeMs);
         g_input->setFixedTimeMs(frame.timeMs);
     }
+    if (g_rocket) g_rocket->update(g_sound);
     g_gfx->frameCounter =
         static_cast<int32_t>(advanceFrameCounter(static_cast<uint32_t>(g_gfx->frameCounter)));
     dispatchScenes(g_loader->modules(), g_input, g_gfx, g_dispatchOverflow);

@@ -54,8 +54,8 @@ DemoParts demoParts();
 
 // What differs between the players in one frame. Every player draws its frames with
 // demoFrame, so the order of a frame's steps lives in one place:
-//   messages -> music time -> frame counter -> scene dispatch -> sound update -> GPU fence
-//   -> read-back -> present
+//   messages -> music time -> sync update -> frame counter -> scene dispatch -> sound update
+//   -> GPU fence -> read-back -> present
 // and a player only chooses which of the optional steps run.
 struct FrameSettings {
     // The window's queued messages first; the key handler may end the process.

@@ -1,11 +1,11 @@
 // sync_rocket.h - the sync source: named keyed tracks at the music time.
 //
-// The host makes one, calls init with "data\sync\" and the sound module, and hands it to
-// scenes as iSync. getValue converts the time to rows of the soundtrack's grid (145 beats per
-// minute, 8 rows per beat) and evaluates the named track. A name is looked up in a hash map; on
-// its first request the track is read from disk (track.h) and remembered, also when its file is
-// missing (it then reads 0 everywhere), so each name touches the disk once. Lookups of
-// remembered names allocate nothing.
+// The host makes one, calls init with "data\sync\" and the sound module, update once a frame,
+// and hands it to scenes as iSync. getValue converts the time to rows of the soundtrack's grid
+// (145 beats per minute, 8 rows per beat) and evaluates the named track. A name is looked up
+// in a hash map; on its first request the track is read from disk (track.h) and remembered,
+// also when its file is missing (it then reads 0 everywhere), so each name touches the disk
+// once. Lookups of remembered names allocate nothing.
 #pragma once
 
 #include "isync.h"
@@ -27,8 +27,7 @@ class cSyncRocket final : public iSync {
 
     // False (after a line on the standard error) when the track set cannot be made.
     bool init(const char* basePath, cSoundModule_bass* sound);
-    // Tracks are read on demand, so there is nothing to do per frame; the host does not call it.
-    bool update(cSoundModule_bass* sound);
+    bool update(cSoundModule_bass* sound); // once a frame; nothing to do
     bool registerTrack(const char* name);
     float getValue(const char* name, const int64_t* timeMs) override;
 
