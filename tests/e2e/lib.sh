@@ -39,10 +39,15 @@ done
 [[ -n "${DEMO_DATA:-}" && -d "$DEMO_DATA" ]] && cp -r "$DEMO_DATA" "$ROOT/data"
 
 # start_xvfb WIDTHxHEIGHTxDEPTH: a private X server; sets DISPLAY.
+# -noreset: an X server resets itself whenever its last client leaves, and a client that connects
+# or loads a font during that reset is turned away. Here the last client is often a short xdotool
+# search, and the next one the message box SDL opens from a fresh process: without -noreset about
+# one box in seven failed to open under a tight polling loop. A desktop never resets this way (its
+# window manager stays connected), so the server, not the player, is what has to change.
 start_xvfb() {
     local fifo="$ROOT/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
     XVFB_PID=$!
     local n
     read -r -t 20 n <"$fifo" || { echo "FAIL: Xvfb did not start"; exit 1; }

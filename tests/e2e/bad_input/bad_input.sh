@@ -257,7 +257,8 @@ make_root() {
 run_player() {
     local root=$1 fifo="$1/displayfd" display
     mkfifo "$fifo"
-    (exec setsid Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$fifo" 2>/dev/null) &
+    # -noreset as in lib.sh: no reset between the player's clients and the window search.
+    (exec setsid Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null) &
     local xvfb=$!
     SESSIONS+=("$xvfb")
     if ! read -r -t 20 display <"$fifo"; then
