@@ -196,6 +196,11 @@ int main(int argc, char** argv) {
                              "MS[:WARM]...\n");
         return 2;
     }
+    for (const std::string& p : plugins)
+        if (!fs::is_regular_file(p)) {
+            std::fprintf(stderr, "golden_frames: plug-in \"%s\" is not a file\n", p.c_str());
+            return 2;
+        }
     const bool update = std::getenv("GOLDEN_UPDATE") != nullptr;
     const std::string root = makeRoot(plugins);
     if (root.empty()) return 1;
