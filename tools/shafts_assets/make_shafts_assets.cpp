@@ -137,13 +137,13 @@ float smooth(float x) {
 // keep their colour instead of burning out.
 Rgb lightGrade(Rgb c) {
     const float lum0 = luma(c);
-    Rgb s{lum0 + (c.r - lum0) * 1.2f, lum0 + (c.g - lum0) * 1.2f, lum0 + (c.b - lum0) * 1.2f};
+    Rgb s = mix(Rgb{lum0, lum0, lum0}, c, 1.2f);
     auto curve = [](float x) {
         x = std::min(1.0f, std::max(0.0f, (x - 0.035f) / 0.965f));
         return x + (smooth(x) - x) * 0.8f;
     };
     s = {curve(s.r), curve(s.g), curve(s.b)};
-    const float lum = 0.2126f * s.r + 0.7152f * s.g + 0.0722f * s.b;
+    const float lum = luma(s);
     const float shadow = (1.0f - lum) * (1.0f - lum) * lum * 4.0f;
     const float high = lum * lum * lum;
     s.r = s.r * (1.0f - 0.14f * high) - 0.02f * shadow;

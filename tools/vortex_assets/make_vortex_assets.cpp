@@ -422,13 +422,13 @@ Rgb tunnelGrade(Rgb c) {
         return x + 0.4f * (s - x);
     };
     Rgb g = {curve(c.r), curve(c.g), curve(c.b)};
-    const float lum = 0.2126f * g.r + 0.7152f * g.g + 0.0722f * g.b;
+    const float lum = luma(g);
     const float shadow = (1.0f - lum) * (1.0f - lum) * lum * 4.0f; // none at pure black
     const float light = lum * lum;
     g = {g.r - 0.035f * shadow + 0.06f * light, g.g + 0.01f * shadow + 0.02f * light,
          g.b + 0.045f * shadow - 0.05f * light};
     const float sat = 1.18f;
-    return {lum + (g.r - lum) * sat, lum + (g.g - lum) * sat, lum + (g.b - lum) * sat};
+    return mix(Rgb{lum, lum, lum}, g, sat);
 }
 
 } // namespace
