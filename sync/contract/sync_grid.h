@@ -4,7 +4,8 @@
 // The timeline (timeline/demo.timeline) places keys on bars ("b88"), the sync sources
 // evaluate tracks on rows, and scenes, their tests and benchmarks, the development player's
 // transport think in milliseconds of music; these convert between them. Bar 88 starts at
-// 145 655.17 ms. Beside the scene kit because the host's sources use it too.
+// 145 655.17 ms. Beside the sync contract, not in the scene kit: the host's sync sources
+// use it too.
 #pragma once
 
 #include <cstdint>
