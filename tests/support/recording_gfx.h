@@ -24,14 +24,13 @@ inline uint64_t blendField(uint64_t state, int shift) {
 
 class RecordingGfx final : public igfxContext {
   public:
-    struct Vector {
+    // One uniform set: a vector (4 floats) or a matrix (16).
+    template <size_t N> struct Uniform {
         std::string shader, uniform;
-        std::array<float, 4> value;
+        std::array<float, N> value;
     };
-    struct Matrix {
-        std::string shader, uniform;
-        std::array<float, 16> value;
-    };
+    using Vector = Uniform<4>;
+    using Matrix = Uniform<16>;
     struct Sampler {
         std::string shader, sampler;
         TextureHandle* texture;
@@ -57,21 +56,14 @@ class RecordingGfx final : public igfxContext {
         leases.clear();
         loads.clear();
     }
-    // Vector values set on `uniform` of `shader`, in order.
+    // The values set on `uniform` of `shader`, in order.
     std::vector<std::array<float, 4>> vectorsOf(const std::string& shader,
                                                 const std::string& uniform) const {
-        std::vector<std::array<float, 4>> out;
-        for (const Vector& v : vectors)
-            if (v.shader == shader && v.uniform == uniform) out.push_back(v.value);
-        return out;
+        return valuesOf(vectors, shader, uniform);
     }
-    // Matrix values set on `uniform` of `shader`, in order.
     std::vector<std::array<float, 16>> matricesOf(const std::string& shader,
                                                   const std::string& uniform) const {
-        std::vector<std::array<float, 16>> out;
-        for (const Matrix& m : matrices)
-            if (m.shader == shader && m.uniform == uniform) out.push_back(m.value);
-        return out;
+        return valuesOf(matrices, shader, uniform);
     }
     // The program of each quad drawn, in order.
     std::vector<std::string> quadShaders() const {
@@ -233,5 +225,15 @@ class RecordingGfx final : public igfxContext {
     }
 
   private:
+    template <size_t N>
+    static std::vector<std::array<float, N>> valuesOf(const std::vector<Uniform<N>>& set,
+                                                      const std::string& shader,
+                                                      const std::string& uniform) {
+        std::vector<std::array<float, N>> out;
+        for (const Uniform<N>& u : set)
+            if (u.shader == shader && u.uniform == uniform) out.push_back(u.value);
+        return out;
+    }
+
     gfxContext* real_;
 };
