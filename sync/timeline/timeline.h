@@ -1,7 +1,7 @@
 // timeline.h - the readable timeline text that sync tracks are written in, and back.
 //
-// tools/synctool compiles a timeline into one ".track" file per track and dumps a ".track"
-// file as timeline lines. One statement per line; "#" starts a comment:
+// synctool and demolive compile a timeline into one ".track" file (or track) per track, and
+// synctool dumps a ".track" file as timeline lines. One statement per line; "#" starts a comment:
 //
 //   tempo <beats per minute> <rows per beat>     grid for the time positions below it
 //                                                (145 8 until the first tempo line)
