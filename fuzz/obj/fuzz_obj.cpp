@@ -2,9 +2,11 @@
 // without the stages that end the process.
 //
 // Besides the sanitizers' checks, the output must be a well-formed model: whole triangles,
-// every index naming an output vertex, group ranges rising to the terminator.
+// every index naming an output vertex, group ranges rising to the terminator, and positions
+// and texcoords finite whatever numbers the file spelled.
 #include "obj_loader.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,6 +24,8 @@ void checkModel(uint8_t flags, const std::vector<float>& positions,
     require(texcoords.size() == (flags & kObjHasTexcoords ? 2 * vertices : 0));
     require(indices.size() % 3 == 0);
     for (uint32_t i : indices) require(i < vertices);
+    for (float x : positions) require(std::isfinite(x));
+    for (float x : texcoords) require(std::isfinite(x));
     require(ranges.size() >= 2);
     require(ranges.back().first == static_cast<int32_t>(indices.size()) &&
             ranges.back().second == -1);

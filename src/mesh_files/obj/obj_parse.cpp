@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -56,13 +57,30 @@ bool tokenIs(const char* begin, const char* end, const char* word) {
     return static_cast<size_t>(end - begin) == n && std::memcmp(begin, word, n) == 0;
 }
 
-// Reads up to `max` numbers into `out`; returns how many tokens the line had.
-size_t readNumbers(const char*& p, const char* end, float* out, size_t max) {
-    size_t n = 0;
-    const char *b, *e;
+// Reads up to `max` numbers into `out`; returns how many tokens the line had. NaN and the
+// infinities (spelled out, or a decimal beyond the float range) are stored as 0, like a token
+// that is no number: one of them would spread through the smooth normals of every face that
+// shares the vertex and through the model's bounds. One warning per line names the first.
+size_t readNumbers(const char*& p, const char* end, float* out, size_t max, std::FILE* log,
+                   const std::string& path, uint32_t line) {
+    size_t n = 0, nonFinite = 0;
+    const char *b, *e, *firstBad = nullptr, *firstBadEnd = nullptr;
     while (nextToken(p, end, b, e)) {
-        if (n < max) out[n] = obj_parse_float(b, e);
+        if (n < max) {
+            out[n] = obj_parse_float(b, e);
+            if (!std::isfinite(out[n])) {
+                out[n] = 0.0f;
+                if (nonFinite++ == 0) firstBad = b, firstBadEnd = e;
+            }
+        }
         ++n;
+    }
+    if (nonFinite > 0) {
+        std::fprintf(log, "# warning, number \"%.*s\" in line %u of %s is not finite, read as 0",
+                     static_cast<int>(std::min<ptrdiff_t>(firstBadEnd - firstBad, 256)), firstBad,
+                     line, path.c_str());
+        if (nonFinite > 1) std::fprintf(log, " (and %zu more on the line)", nonFinite - 1);
+        std::fputc('\n', log);
     }
     return n;
 }
@@ -235,7 +253,7 @@ void cObjLoader::parseLine(ParseState& st, const char*& p, const char* end) {
 // still refer to the vertices the file meant.
 void cObjLoader::parseVertex(ParseState& st, const char*& p, const char* end) {
     float v[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    const size_t n = readNumbers(p, end, v, 4);
+    const size_t n = readNumbers(p, end, v, 4, log, st.path, st.line);
     if (n < 3)
         std::fprintf(log, "# warning, vertex of %zu numbers in line %u of %s, missing ones are 0\n",
                      n, st.line, st.path.c_str());
@@ -249,7 +267,8 @@ void cObjLoader::parseTexcoord(ParseState& st, const char*& p, const char* end) 
     if (!(flags & kObjHasTexcoords)) st.facesBeforeTexcoords = faces.size();
     flags |= kObjHasTexcoords;
     float t[2] = {0.0f, 0.0f};
-    const size_t n = readNumbers(p, end, t, 2); // a third (w) and more are dropped
+    const size_t n =
+        readNumbers(p, end, t, 2, log, st.path, st.line); // a third (w) and more are dropped
     if (n < 2)
         std::fprintf(log,
                      "# warning, texcoord of %zu numbers in line %u of %s, missing ones are 0\n", n,
@@ -262,7 +281,7 @@ void cObjLoader::parseNormal(ParseState& st, const char*& p, const char* end) {
     if (!(flags & kObjHasNormals)) st.facesBeforeNormals = faces.size();
     flags |= kObjHasNormals;
     float v[3] = {0.0f, 0.0f, 0.0f};
-    const size_t n = readNumbers(p, end, v, 3);
+    const size_t n = readNumbers(p, end, v, 3, log, st.path, st.line);
     if (n != 3)
         std::fprintf(log, "# warning, normal of %zu numbers in line %u of %s, using 3\n", n,
                      st.line, st.path.c_str());

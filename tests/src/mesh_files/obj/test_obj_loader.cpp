@@ -90,6 +90,27 @@ TEST(ObjParse, OddNumberCountsKeepTheNumberingAndAreReported) {
     EXPECT_NE(p.log.find("normal of 2 numbers in line 4 of odd.obj"), std::string::npos);
 }
 
+TEST(ObjParse, NonFiniteNumbersReadAsZeroAndAreReportedOncePerLine) {
+    // One NaN would spread into the smooth normals of every vertex it shares a face with.
+    Parsed p("v nan inf -inf\nv 1 0 0\nv 0 1e39 0\nvt NAN 0.5\nvn 0 -Infinity 1\n", "bad.obj");
+    EXPECT_EQ(p.loader.positions, (std::vector<float>{0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1}))
+        << "every line stays one vertex";
+    EXPECT_EQ(p.loader.texcoords, (std::vector<float>{0, 0.5f}));
+    EXPECT_EQ(p.loader.normals, (std::vector<float>{0, 0, 1}));
+    EXPECT_EQ(p.log, "# warning, number \"nan\" in line 1 of bad.obj is not finite, read as 0 "
+                     "(and 2 more on the line)\n"
+                     "# warning, number \"1e39\" in line 3 of bad.obj is not finite, read as 0\n"
+                     "# warning, number \"NAN\" in line 4 of bad.obj is not finite, read as 0\n"
+                     "# warning, number \"-Infinity\" in line 5 of bad.obj is not finite, read "
+                     "as 0\n");
+
+    const Arrays a = build("v nan 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 inf\nf 1 2 3\nf 2 4 3\n");
+    for (float x : a.normals) EXPECT_TRUE(std::isfinite(x));
+    float bounds[6];
+    compute_bounds(a.positions, bounds);
+    EXPECT_EQ(std::vector<float>(bounds, bounds + 6), (std::vector<float>{0, 0, 0, 1, 1, 0}));
+}
+
 TEST(ObjParse, FloatsMatchStrtodBitForBit) {
     // The fast path must round exactly as (float)strtod does, on every form a file may use;
     // a token that is no number reads as 0.
