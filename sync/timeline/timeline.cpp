@@ -2,6 +2,8 @@
 #include "timeline.h"
 
 #include "file_utils.h"
+#include "onset_list.h"
+#include "pulse.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,12 +21,23 @@ namespace {
 
 // ---- parse state ----------------------------------------------------------------------------
 
+// A key with the line it came from. A pulse's closing cut is soft: a hand key on its row takes
+// its place instead of colliding with it.
+struct PlacedKey {
+    TrackKey key;
+    long line;
+    bool fromPulse;
+    bool soft;
+};
+
 struct ParseState {
     const std::string& file;
     long line = 0;
     double bpm = 145.0;
     double rowsPerBeat = 8.0;
-    std::map<std::string, std::map<int32_t, long>> keyLines; // track -> row -> line of its key
+    std::map<std::string, std::map<int32_t, PlacedKey>> keys; // track -> row -> its key
+    OnsetLists onsets;
+    long onsetsLine = 0; // the line of the onsets statement; 0 before it
     Timeline& out;
 
     void error(const std::string& message) {
@@ -33,6 +46,9 @@ struct ParseState {
 };
 
 const char* const kInterpolationNames[] = {"step", "linear", "smooth", "ramp"};
+// More hits than any demo needs (an hour of sixteenths is 35 000); beyond it a typo in a
+// range would build millions of keys.
+const size_t kMaxPulseHits = 1000000;
 const size_t kShownChars = 64;
 const char* const kRowRange = "-2147483648..2147483647";
 // The magnitude from which a double rounds to an infinite float: FLT_MAX plus half a step.
@@ -220,6 +236,22 @@ void parseTempo(ParseState& st, const std::vector<std::string>& words) {
     st.rowsPerBeat = rows;
 }
 
+// Puts a key on its track's row. Two keys on one row are an error naming both lines, unless
+// one of them is a pulse's soft closing cut: then the other key stays.
+void placeKey(ParseState& st, const std::string& track, const PlacedKey& placed) {
+    auto& rows = st.keys[track];
+    const auto [it, fresh] = rows.emplace(placed.key.row, placed);
+    if (fresh || placed.soft) return;
+    if (it->second.soft) {
+        it->second = placed;
+        return;
+    }
+    const std::string other =
+        (it->second.fromPulse ? "the pulse of line " : "line ") + std::to_string(it->second.line);
+    st.error("track " + track + " already has a key at row " + std::to_string(placed.key.row) +
+             " (" + other + ")");
+}
+
 void parseKey(ParseState& st, const std::vector<std::string>& words) {
     if (words.size() != 4) {
         st.error("a key is: track position value interpolation");
@@ -235,15 +267,199 @@ void parseKey(ParseState& st, const std::vector<std::string>& words) {
     if (!parsePosition(st, words[1], key.row) || !parseValue(st, words[2], key.value) ||
         !parseInterpolation(st, words[3], key.interpolation))
         return;
+    placeKey(st, name, {key, st.line, false, false});
+}
 
-    auto& lines = st.keyLines[name];
-    const auto [it, fresh] = lines.emplace(key.row, st.line);
-    if (!fresh) {
-        st.error("track " + name + " already has a key at row " + std::to_string(key.row) +
-                 " (line " + std::to_string(it->second) + ")");
+// "onsets FILE": the onset lists that later pulses may hit on, read from FILE (relative to the
+// timeline's folder). One per timeline.
+void parseOnsetsStatement(ParseState& st, const std::vector<std::string>& words) {
+    if (words.size() != 2) {
+        st.error("onsets needs one file name (relative to the timeline)");
         return;
     }
-    st.out.tracks[name].push_back(key);
+    if (st.onsetsLine) {
+        st.error("a timeline reads one onsets file (line " + std::to_string(st.onsetsLine) +
+                 " names one already)");
+        return;
+    }
+    const size_t slash = st.file.find_last_of('/');
+    const std::string path = words[1][0] == '/' || slash == std::string::npos
+                                 ? words[1]
+                                 : st.file.substr(0, slash + 1) + words[1];
+    OnsetLists lists;
+    if (!readOnsets(path, lists)) {
+        st.error("onsets file " + shownText(path) + " cannot be used:");
+        for (const std::string& e : lists.errors) st.out.errors.push_back("  " + e);
+        return;
+    }
+    st.onsets = std::move(lists);
+    st.onsetsLine = st.line;
+    st.out.onsetFile = path;
+}
+
+// Rows of "12" (rows), "1.5beats" / "1beat", "150ms" or "0.2s", rounded to the nearest row.
+bool parseDuration(ParseState& st, const std::string& what, const std::string& word,
+                   int32_t& rows) {
+    auto endsWith = [&](const char* tail) {
+        const size_t n = std::strlen(tail);
+        return word.size() > n && word.compare(word.size() - n, n, tail) == 0;
+    };
+    double amount = 0, perUnit = 1; // rows per unit
+    std::string number = word;
+    if (endsWith("beats") || endsWith("beat")) {
+        number = word.substr(0, word.size() - (endsWith("beats") ? 5 : 4));
+        perUnit = st.rowsPerBeat;
+    } else if (endsWith("ms")) {
+        number = word.substr(0, word.size() - 2);
+        perUnit = st.bpm / 60000.0 * st.rowsPerBeat;
+    } else if (endsWith("s")) {
+        number = word.substr(0, word.size() - 1);
+        perUnit = st.bpm / 60.0 * st.rowsPerBeat;
+    }
+    const double limit = 1e6; // rows: about two hours at 145 BPM
+    if (readNumber(number, amount) != Number::Good || amount < 0 || amount * perUnit > limit) {
+        st.error(what + " " + quoted(word) +
+                 " is not a duration (rows 0 to 1000000, or 1.5beats, 150ms, 0.2s)");
+        return false;
+    }
+    rows = int32_t(std::round(amount * perUnit));
+    return true;
+}
+
+// Hits of "every BEATS", "beats B,B,..." (beats of the bar), "pattern x...x..." (steps over a
+// bar) or "onsets LIST".
+bool parseHits(ParseState& st, const std::string& kind, const std::string& arg, int32_t fromRow,
+               int32_t toRow, std::vector<int32_t>& hits) {
+    if (kind == "onsets") {
+        if (!st.onsetsLine) {
+            st.error("pulse on onsets " + quoted(arg) +
+                     " needs an onsets statement (onsets FILE) before it");
+            return false;
+        }
+        const auto list = st.onsets.lists.find(arg);
+        if (list == st.onsets.lists.end()) {
+            std::string names;
+            for (const auto& [name, times] : st.onsets.lists) names += " " + name;
+            st.error("onset list " + quoted(arg) + " is not in " + shownText(st.out.onsetFile) +
+                     " (it has:" + (names.empty() ? std::string(" none") : names) + ")");
+            return false;
+        }
+        hits = timeHits(list->second, st.bpm, st.rowsPerBeat, fromRow, toRow);
+        if (hits.size() > kMaxPulseHits) {
+            st.error("pulse has more than " + std::to_string(kMaxPulseHits) + " hits");
+            return false;
+        }
+        return true;
+    }
+    double period = 4;
+    std::vector<double> offsets;
+    if (kind == "every") {
+        if (readNumber(arg, period) != Number::Good || period < 1.0 / 64 || period > 1e6) {
+            st.error("every " + quoted(arg) + ": the beats between hits, 1/64 to 1000000");
+            return false;
+        }
+        offsets.push_back(0);
+    } else if (kind == "beats") {
+        for (size_t at = 0; at <= arg.size();) {
+            size_t comma = arg.find(',', at);
+            if (comma == std::string::npos) comma = arg.size();
+            double beat = 0;
+            if (readNumber(arg.substr(at, comma - at), beat) != Number::Good || beat < 0 ||
+                beat >= 4) {
+                st.error("beats " + quoted(arg) + ": beats of the bar, 0 to under 4, by commas");
+                return false;
+            }
+            offsets.push_back(beat);
+            at = comma + 1;
+        }
+    } else if (kind == "pattern") {
+        if (arg.size() > 64 || arg.find_first_not_of("x.") != std::string::npos) {
+            st.error("pattern " + quoted(arg) + ": one bar of steps, x a hit and . a rest, " +
+                     "at most 64 (x...x...x.x.x... is sixteenths)");
+            return false;
+        }
+        for (size_t i = 0; i < arg.size(); ++i)
+            if (arg[i] == 'x') offsets.push_back(4.0 * double(i) / double(arg.size()));
+    } else {
+        st.error("pulse hits " + quoted(kind) + " are not every, beats, pattern or onsets");
+        return false;
+    }
+    bool tooMany = false;
+    hits = gridHits(period, offsets, st.rowsPerBeat, fromRow, toRow, kMaxPulseHits, tooMany);
+    if (tooMany) st.error("pulse has more than " + std::to_string(kMaxPulseHits) + " hits");
+    return !tooMany;
+}
+
+const char* const kPulseForm = "a pulse is: pulse track from to (every B | beats B,B | pattern "
+                               "x..x | onsets LIST) base V peak V [attack D] decay D [shape S]";
+
+// "pulse TRACK FROM TO HITS base V peak V [attack D] decay D [shape linear|smooth|ramp]":
+// compiled here into keys, as if each had been written by hand.
+void parsePulse(ParseState& st, const std::vector<std::string>& words) {
+    if (words.size() < 6 || words.size() % 2) {
+        st.error(kPulseForm);
+        return;
+    }
+    const std::string& name = words[1];
+    const std::string problem = trackNameProblem(name);
+    if (!problem.empty()) {
+        st.error(problem);
+        return;
+    }
+    Pulse pulse;
+    if (!parsePosition(st, words[2], pulse.fromRow) || !parsePosition(st, words[3], pulse.toRow))
+        return;
+    if (pulse.toRow <= pulse.fromRow) {
+        st.error("pulse ends at " + shownText(words[3]) + ", not after its start " +
+                 shownText(words[2]));
+        return;
+    }
+    bool haveBase = false, havePeak = false, haveDecay = false;
+    for (size_t i = 6; i < words.size(); i += 2) {
+        const std::string& key = words[i];
+        const std::string& arg = words[i + 1];
+        bool good = true;
+        if (key == "base") {
+            good = haveBase = parseValue(st, arg, pulse.base);
+        } else if (key == "peak") {
+            good = havePeak = parseValue(st, arg, pulse.peak);
+        } else if (key == "attack") {
+            good = parseDuration(st, "attack", arg, pulse.attackRows);
+        } else if (key == "decay") {
+            good = haveDecay = parseDuration(st, "decay", arg, pulse.decayRows);
+            if (good && pulse.decayRows < 1) {
+                st.error("decay " + shownText(arg) +
+                         " is under half a row; a pulse must fall back");
+                return;
+            }
+        } else if (key == "shape") {
+            if (arg == "linear" || arg == "smooth" || arg == "ramp") {
+                pulse.shape = arg == "linear"   ? INTERP_LINEAR
+                              : arg == "smooth" ? INTERP_SMOOTH
+                                                : INTERP_RAMP;
+            } else {
+                st.error("shape " + quoted(arg) + " is not linear, smooth or ramp");
+                return;
+            }
+        } else {
+            st.error(quoted(key) + " is not base, peak, attack, decay or shape; " + kPulseForm);
+            return;
+        }
+        if (!good) return;
+    }
+    if (!haveBase || !havePeak || !haveDecay) {
+        st.error("a pulse needs base, peak and decay; " + std::string(kPulseForm));
+        return;
+    }
+    std::vector<int32_t> hits;
+    if (!parseHits(st, words[4], words[5], pulse.fromRow, pulse.toRow, hits)) return;
+    const PulseKeys made = expandPulse(pulse, hits);
+    for (size_t i = 0; i < made.keys.size(); ++i)
+        placeKey(st, name,
+                 {made.keys[i], st.line, true, made.endIsCut && i + 1 == made.keys.size()});
+    if (hits.empty())
+        st.out.warnings.push_back(st.file + ":" + std::to_string(st.line) + ": pulse on " + name +
+                                  " has no hits in its range");
 }
 
 bool isSpace(char c) {
@@ -349,7 +565,7 @@ std::string keyProblem(const TrackKey& key) {
 }
 
 bool parseTimeline(const std::string& text, const std::string& fileName, Timeline& out) {
-    ParseState st{fileName, 0, 145.0, 8.0, {}, out};
+    ParseState st{fileName, 0, 145.0, 8.0, {}, {}, 0, out};
     const char* p = text.data();
     const char* const end = p + text.size();
     // Some editors start UTF-8 text with a byte order mark; it would join the first word.
@@ -363,12 +579,17 @@ bool parseTimeline(const std::string& text, const std::string& fileName, Timelin
         if (words.empty()) continue;
         if (words[0] == "tempo")
             parseTempo(st, words);
+        else if (words[0] == "onsets")
+            parseOnsetsStatement(st, words);
+        else if (words[0] == "pulse")
+            parsePulse(st, words);
         else
             parseKey(st, words);
     }
-    for (auto& [name, keys] : out.tracks)
-        std::sort(keys.begin(), keys.end(),
-                  [](const TrackKey& a, const TrackKey& b) { return a.row < b.row; });
+    for (const auto& [name, rows] : st.keys) {
+        std::vector<TrackKey>& keys = out.tracks[name];
+        for (const auto& [row, placed] : rows) keys.push_back(placed.key);
+    }
     return out.errors.empty();
 }
 

@@ -15,6 +15,28 @@
 //   interpolation  step, linear, smooth or ramp, or their numbers 0..3 (the player
 //                  evaluates any other number as 0, so it is an error)
 //
+//   onsets <file>                                 the onset lists (onset_list.h) that pulses
+//                                                 below may hit on; the path is relative to
+//                                                 the timeline's folder; one per timeline
+//   pulse <track> <from> <to> <hits> base <v> peak <v> [attack <d>] decay <d> [shape <s>]
+//                  on each hit in [from, to), rise from base to peak over the attack and fall
+//                  back over the decay (pulse.h); compiled into ordinary keys. Hits:
+//                    every <beats>           "every 1", "every 0.5": on the beat grid
+//                    beats <b>,<b>,...       beats of every bar ("beats 1,3"), 0 to under 4
+//                    pattern <steps>         one bar of steps, x a hit, . a rest
+//                                            ("x...x...x.x.x..." is sixteenths)
+//                    onsets <list>           the moments of a list of the onsets file
+//                  Durations: rows ("3"), beats ("0.5beats"), "150ms" or "0.2s"; hits,
+//                  attack and decay round to the nearest row. An attack of 0 rows is a step
+//                  to the peak at the hit; a decay still running at the next hit is cut there
+//                  and the next hit rises from the value at that row. Shape: linear (the
+//                  default), smooth or ramp, for attack and decay alike.
+//
+// Hand keys and pulse keys on one track are one list of keys: two on one row are an error,
+// whichever wrote them, naming both lines. The one exception is a pulse's closing cut: when
+// its last decay still runs at <to>, the pulse ends with a step key there holding the value
+// reached, and a hand key on that row takes its place (the hand key goes on from there).
+
 // A track name is letters, digits, "_", "-" and "." (it becomes the file name
 // "_<name>.track", at most 255 bytes). Keys of a track may come in any order and be spread
 // over the text; two keys on one row of a track are an error. Errors name the file and line
@@ -34,6 +56,8 @@ enum { kMaxTrackName = 255 - 7 };
 struct Timeline {
     std::map<std::string, std::vector<TrackKey>> tracks; // keys ascending by row
     std::vector<std::string> errors;                     // "file:line: message"
+    std::vector<std::string> warnings;                   // the same; nothing is refused
+    std::string onsetFile; // the path of the onsets statement's file, as opened; or empty
 };
 
 // Parses `text` (read from `fileName`, for messages). False when there were errors.
