@@ -44,7 +44,9 @@ bool LiveSync::load(const std::string& path, std::string& error, size_t& trackCo
     std::string text;
     if (!readText(path, text, error)) return false;
     Timeline timeline;
-    if (!parseTimeline(text, path, timeline)) {
+    const bool parsed = parseTimeline(text, path, timeline);
+    if (!timeline.onsetFile.empty()) onsetFile_ = timeline.onsetFile;
+    if (!parsed) {
         const size_t count = timeline.errors.size();
         for (size_t i = 0; i < count && i < kShownErrors; ++i)
             error += (i ? "\n" : "") + timeline.errors[i];

@@ -48,6 +48,10 @@ class LiveSync final : public iSync {
     // with `error` set (one message a line) when it could not be read or has errors.
     bool load(const std::string& path, std::string& error, size_t& trackCount);
     bool loaded() const { return loaded_; }
+    // The onset file the text's onsets statement names (empty without one): pulses compile
+    // from it, so a change to it must reload the timeline too. Known from the last load that
+    // got as far as that statement, even a failed one, so fixing the file is noticed.
+    const std::string& onsetFile() const { return onsetFile_; }
 
     float getValue(const char* name, const int64_t* timeMs) override;
 
@@ -83,6 +87,7 @@ class LiveSync final : public iSync {
     uint32_t frame_ = 1;
     bool recording_ = true;
     bool loaded_ = false;
+    std::string onsetFile_;
     std::unique_ptr<cSyncRocket> files_; // data/sync/, until a timeline loads
 };
 
