@@ -35,6 +35,7 @@ const char* const kUsage =
     "      them and prints per scene the median, 95th percentile and worst frame time on the\n"
     "      CPU (wall clock) and the GPU (timer queries), the heap allocations seen while the\n"
     "      scene drew, and the render speed in demo seconds per second\n"
+    "  demorender --help | --version\n"
     "\n"
     "It runs the demo's own code: the scene plug-ins in bin/, the sync tracks in data/sync/,\n"
     "scene dispatch and post-processing, at 1280x720, with a fixed clock instead of the audio\n"
@@ -60,41 +61,66 @@ bool parseInt(const char* text, int64_t& value) {
     return true;
 }
 
-// False, after printing why, for anything but the two forms of the usage text.
-bool parseOptions(int argc, char** argv, Options& o) {
+enum class Command {
+    Render,  // options filled in
+    Help,    // --help: the usage, on the standard output
+    Version, // --version
+    Misuse,  // a line on the standard error has said what is wrong; the usage follows it
+};
+
+// Reads the arguments in order; --help or --version ends the reading where it stands. Anything
+// but the forms of the usage text is Misuse. Nothing here needs the demo's files or a GPU.
+Command parseOptions(int argc, char** argv, Options& o) {
+    constexpr Command misuse = Command::Misuse;
     bool haveTime = false, haveFrom = false, haveTo = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") return false;
-        if (arg == "--profile") {
-            o.profile = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "demorender: %s needs a value\n", arg.c_str());
+        const char* const arg = argv[i];
+        const char* value = nullptr;
+        auto take = [&] {
+            if (i + 1 < argc) {
+                value = argv[++i];
+                return true;
+            }
+            std::fprintf(stderr, "demorender: %s needs a value\n", arg);
             return false;
-        }
-        const char* value = argv[++i];
-        int64_t n = 0;
-        bool numeric = parseInt(value, n);
-        if (arg == "--time" && numeric) {
-            o.time = n;
+        };
+        auto number = [&](int64_t& n) {
+            if (!take()) return false;
+            if (parseInt(value, n)) return true;
+            std::fprintf(stderr, "demorender: %s: not a whole number: \"%s\"\n", arg, value);
+            return false;
+        };
+        const std::string name = arg;
+        if (name == "--help" || name == "-h") return Command::Help;
+        if (name == "--version") return Command::Version;
+        if (name == "--profile") {
+            o.profile = true;
+        } else if (name == "--time") {
+            if (!number(o.time)) return misuse;
             haveTime = true;
-        } else if (arg == "--from" && numeric) {
-            o.from = n;
+        } else if (name == "--from") {
+            if (!number(o.from)) return misuse;
             haveFrom = true;
-        } else if (arg == "--to" && numeric) {
-            o.to = n;
+        } else if (name == "--to") {
+            if (!number(o.to)) return misuse;
             haveTo = true;
-        } else if (arg == "--fps" && numeric && n > 0 && n <= 240) {
+        } else if (name == "--fps") {
+            int64_t n = 0;
+            if (!number(n)) return misuse;
+            if (n < 1 || n > 240) {
+                std::fprintf(stderr, "demorender: --fps: %s is not 1 to 240\n", value);
+                return misuse;
+            }
             o.fps = static_cast<int>(n);
-        } else if (arg == "--out") {
+        } else if (name == "--out") {
+            if (!take()) return misuse;
             o.out = value;
-        } else if (arg == "--video") {
+        } else if (name == "--video") {
+            if (!take()) return misuse;
             o.video = value;
         } else {
-            std::fprintf(stderr, "demorender: bad option or value: %s %s\n", arg.c_str(), value);
-            return false;
+            std::fprintf(stderr, "demorender: unknown option %s\n", arg);
+            return misuse;
         }
     }
     if (o.profile) {
@@ -102,30 +128,30 @@ bool parseOptions(int argc, char** argv, Options& o) {
             std::fputs("demorender: --profile goes with --from and --to (both or neither) and "
                        "--fps only\n",
                        stderr);
-            return false;
+            return misuse;
         }
         if (!haveFrom) o.to = kDemoEndMs;
         if (o.from < 0 || o.to < o.from) {
             std::fputs("demorender: --from must be 0 or more and not after --to\n", stderr);
-            return false;
+            return misuse;
         }
-        return true;
+        return Command::Render;
     }
     o.single = haveTime;
     if (haveTime == (haveFrom || haveTo) || (haveFrom != haveTo)) {
         std::fputs("demorender: give either --time, or --from and --to\n", stderr);
-        return false;
+        return misuse;
     }
     if (!o.single && (o.from < 0 || o.to < o.from)) {
         std::fputs("demorender: --from must be 0 or more and not after --to\n", stderr);
-        return false;
+        return misuse;
     }
     if (o.single && !o.video.empty()) {
         std::fputs("demorender: --video goes with --from and --to\n", stderr);
-        return false;
+        return misuse;
     }
     if (o.out.empty()) o.out = o.single ? "frame.png" : "frames";
-    return true;
+    return Command::Render;
 }
 
 bool writeFrame(const std::string& file, std::vector<uint8_t>& rgba) {
@@ -164,7 +190,16 @@ int makeVideo(const Options& o, const std::string& frameDir, const std::string& 
 
 int main(int argc, char** argv) {
     Options o;
-    if (!parseOptions(argc, argv, o)) {
+    switch (parseOptions(argc, argv, o)) {
+    case Command::Render:
+        break;
+    case Command::Help:
+        std::fputs(kUsage, stdout);
+        return 0;
+    case Command::Version:
+        std::printf("demorender %s\n", PROJECT_VERSION);
+        return 0;
+    case Command::Misuse:
         std::fputs(kUsage, stderr);
         return 2;
     }

@@ -85,6 +85,7 @@ class Live {
     bool pumpEvents(); // false: quit
     void pollFiles();
     void reloadTimeline();
+    void watchOnsetFile();
     void markSaved(const std::string& file);
     void drawFrame();
     void present();
@@ -275,7 +276,9 @@ void Live::reloadTimeline() {
     std::string error;
     size_t count = 0;
     const auto start = Clock::now();
-    if (sync_.load(timelinePath, error, count)) {
+    const bool loaded = sync_.load(timelinePath, error, count);
+    watchOnsetFile();
+    if (loaded) {
         spans_ = sync_.spans();
         timelineError_.clear();
         char took[32];
@@ -292,6 +295,11 @@ void Live::reloadTimeline() {
     timelineError_ = error;
     note("timeline not reloaded: " + firstLine(error));
     status("timeline not reloaded (last good tracks kept): " + firstLine(error));
+}
+
+// The onset file joins the timeline's watch once a text names it; either one saved reloads.
+void Live::watchOnsetFile() {
+    if (!sync_.onsetFile().empty()) timelineWatch_.add(sync_.onsetFile());
 }
 
 void Live::markSaved(const std::string& file) {
@@ -502,7 +510,9 @@ int Live::run() {
     {
         std::string error;
         size_t count = 0;
-        if (sync_.load(timelinePath, error, count)) {
+        const bool loaded = sync_.load(timelinePath, error, count);
+        watchOnsetFile();
+        if (loaded) {
             std::printf("live: timeline %s: %zu tracks\n", timelinePath.c_str(), count);
         } else {
             std::fprintf(stderr,
@@ -584,7 +594,16 @@ int Live::run() {
 
 int main(int argc, char** argv) {
     Live live;
-    if (!parseLiveOptions(argc, argv, live.options)) {
+    switch (parseLiveOptions(argc, argv, live.options)) {
+    case LiveCommand::Run:
+        break;
+    case LiveCommand::Help:
+        std::fputs(kLiveUsage, stdout);
+        return 0;
+    case LiveCommand::Version:
+        std::printf("demolive %s\n", PROJECT_VERSION);
+        return 0;
+    case LiveCommand::Misuse:
         std::fputs(kLiveUsage, stderr);
         return 2;
     }

@@ -8,6 +8,7 @@
 const char* const kLiveUsage =
     "usage: demolive [--start POS] [--paused] [--loop POS POS] [--solo SCENE]\n"
     "                [--timeline FILE] [--fullscreen] [--no-panel]\n"
+    "       demolive --help | --version\n"
     "\n"
     "The demo in a window, with its music, to stop, scrub, loop and edit while it plays:\n"
     "the timeline text is compiled again when it is saved, a shader when one of its files is.\n"
@@ -36,7 +37,8 @@ bool position(const char* option, const char* text, int64_t& ms) {
 
 } // namespace
 
-bool parseLiveOptions(int argc, char** argv, LiveOptions& o) {
+LiveCommand parseLiveOptions(int argc, char** argv, LiveOptions& o) {
+    constexpr LiveCommand misuse = LiveCommand::Misuse;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const int left = argc - 1 - i;
@@ -46,7 +48,8 @@ bool parseLiveOptions(int argc, char** argv, LiveOptions& o) {
                          n > 1 ? "s" : "");
             return false;
         };
-        if (arg == "--help" || arg == "-h") return false;
+        if (arg == "--help" || arg == "-h") return LiveCommand::Help;
+        if (arg == "--version") return LiveCommand::Version;
         if (arg == "--paused") {
             o.paused = true;
         } else if (arg == "--fullscreen") {
@@ -54,27 +57,27 @@ bool parseLiveOptions(int argc, char** argv, LiveOptions& o) {
         } else if (arg == "--no-panel") {
             o.panel = false;
         } else if (arg == "--start") {
-            if (!needs(1) || !position("--start", argv[++i], o.startMs)) return false;
+            if (!needs(1) || !position("--start", argv[++i], o.startMs)) return misuse;
         } else if (arg == "--loop") {
             if (!needs(2) || !position("--loop", argv[i + 1], o.loopFromMs) ||
                 !position("--loop", argv[i + 2], o.loopToMs))
-                return false;
+                return misuse;
             i += 2;
             if (o.loopToMs <= o.loopFromMs) {
                 std::fputs("demolive: --loop: the end must come after the start\n", stderr);
-                return false;
+                return misuse;
             }
             o.loop = true;
         } else if (arg == "--solo") {
-            if (!needs(1)) return false;
+            if (!needs(1)) return misuse;
             o.solo = argv[++i];
         } else if (arg == "--timeline") {
-            if (!needs(1)) return false;
+            if (!needs(1)) return misuse;
             o.timeline = argv[++i];
         } else {
             std::fprintf(stderr, "demolive: unknown option %s\n", arg.c_str());
-            return false;
+            return misuse;
         }
     }
-    return true;
+    return LiveCommand::Run;
 }

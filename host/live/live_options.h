@@ -17,6 +17,14 @@ struct LiveOptions {
 
 extern const char* const kLiveUsage;
 
-// False, after a line on the standard error saying what is wrong, for anything the usage text
-// does not allow.
-bool parseLiveOptions(int argc, char** argv, LiveOptions& options);
+enum class LiveCommand {
+    Run,     // options filled in
+    Help,    // --help: the usage, on the standard output
+    Version, // --version
+    Misuse,  // a line on the standard error has said what is wrong; the usage follows it
+};
+
+// Reads the arguments in order; --help or --version ends the reading where it stands, so a
+// mistake before it is still one. Nothing here opens a window: asking for the usage works
+// without a display.
+LiveCommand parseLiveOptions(int argc, char** argv, LiveOptions& options);

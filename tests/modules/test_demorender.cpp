@@ -109,12 +109,39 @@ TEST_F(DemoRender, ARangeOfFramesFollowsTheClock) {
     EXPECT_FALSE(fs::exists(root / "seq" / "frame_000007.png"));
 }
 
-TEST_F(DemoRender, BadArgumentsPrintTheUsage) {
-    EXPECT_EQ(run(""), 2);
-    EXPECT_NE(log().find("usage:"), std::string::npos);
-    EXPECT_EQ(run("--time 10 --from 0 --to 5"), 2);
-    EXPECT_EQ(run("--from 10 --to 5"), 2);
-    EXPECT_EQ(run("--time soon"), 2);
+// Asked for, the usage and the version go to the standard output with exit code 0; anything
+// that is not one of the usage's forms gets a line saying why and the usage on the standard
+// error, and 2. None of it draws a frame.
+TEST_F(DemoRender, UsageHelpAndVersion) {
+    auto stream = [&](const char* name) {
+        std::ifstream f(root / name);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    auto runSplit = [&](const std::string& args) {
+        const std::string cmd =
+            "cd '" + root.string() + "' && bin/demorender " + args + " > out.txt 2> err.txt";
+        const int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(runSplit("--help"), 0);
+    const std::string usage = stream("out.txt");
+    EXPECT_EQ(usage.rfind("usage:\n  demorender --time MS", 0), 0u) << usage;
+    EXPECT_EQ(stream("err.txt"), "");
+    EXPECT_EQ(runSplit("--time 10 --help"), 0);
+    EXPECT_EQ(stream("out.txt"), usage);
+    EXPECT_EQ(runSplit("--version"), 0);
+    EXPECT_EQ(stream("out.txt"), "demorender " PROJECT_VERSION "\n");
+    EXPECT_EQ(stream("err.txt"), "");
+
+    for (const char* wrong : {"", "--bogus", "--bogus 5", "--time", "--time soon", "--fps 0",
+                              "--time 10 --from 0 --to 5", "--from 10 --to 5",
+                              "--time 10 --video v.mp4", "--profile --time 5", "--bogus --help"}) {
+        EXPECT_EQ(runSplit(wrong), 2) << wrong;
+        EXPECT_EQ(stream("out.txt"), "") << wrong;
+        const std::string err = stream("err.txt");
+        EXPECT_EQ(err.rfind("demorender: ", 0), 0u) << wrong << ": " << err;
+        EXPECT_NE(err.find(usage), std::string::npos) << wrong;
+    }
     EXPECT_FALSE(fs::exists(root / "frame.png"));
 }
 

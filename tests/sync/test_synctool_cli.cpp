@@ -112,6 +112,26 @@ TEST(SynctoolCommand, DumpSaysWhenTheTextWouldNotCompileBack) {
     EXPECT_EQ(r.out, "");
 
     EXPECT_EQ(f.run("dump " + f.path + "/_none.track").code, 1);
-    EXPECT_EQ(f.run("").code, 2);
-    EXPECT_EQ(f.run("--help").code, 0);
+}
+
+// Asked for, the usage and the version go to the standard output with exit code 0; a command
+// line that is not one of the usage's forms gets the usage on the standard error and 2.
+TEST(SynctoolCommand, HelpVersionAndMisuse) {
+    Folder f;
+    Result r = f.run("--help");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.rfind("usage: synctool compile", 0), 0u) << r.out;
+    EXPECT_EQ(r.err, "");
+    const std::string usage = r.out;
+    r = f.run("--version");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "synctool " PROJECT_VERSION "\n");
+    EXPECT_EQ(r.err, "");
+    for (const char* wrong : {"", "--bogus", "frobnicate x", "dump", "dump a b", "compile a",
+                              "--help extra", "--version --help"}) {
+        r = f.run(wrong);
+        EXPECT_EQ(r.code, 2) << wrong;
+        EXPECT_EQ(r.out, "") << wrong;
+        EXPECT_EQ(r.err, usage) << wrong;
+    }
 }

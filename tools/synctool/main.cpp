@@ -5,10 +5,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 static const char* const kUsage =
     "usage: synctool compile TIMELINE.txt OUTDIR   one OUTDIR/_<track>.track per track\n"
     "       synctool dump FILE.track                the keys as timeline lines\n"
+    "       synctool --help | --version\n"
     "\n"
     "Timeline text, one statement per line, '#' starts a comment:\n"
     "  tempo BPM ROWS_PER_BEAT                 grid for the times below (default 145 8)\n"
@@ -90,9 +92,19 @@ static int dump(const char* path) {
     return result;
 }
 
+// One line per command, with its exact argument count; anything else is answered with the usage.
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "compile") == 0) return compile(argv[2], argv[3]);
-    if (argc == 3 && std::strcmp(argv[1], "dump") == 0) return dump(argv[2]);
-    std::fputs(kUsage, argc > 1 && std::strcmp(argv[1], "--help") == 0 ? stdout : stderr);
-    return argc > 1 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "compile" && argc == 4) return compile(argv[2], argv[3]);
+    if (command == "dump" && argc == 3) return dump(argv[2]);
+    if ((command == "--help" || command == "-h") && argc == 2) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version" && argc == 2) {
+        std::printf("synctool %s\n", PROJECT_VERSION);
+        return 0;
+    }
+    std::fputs(kUsage, stderr);
+    return 2;
 }
