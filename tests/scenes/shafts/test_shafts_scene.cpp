@@ -1,6 +1,7 @@
 // The light-shafts plug-in on a real GL context (scene_harness.h): loaded by the real loader
 // from a temporary root, drawn by a real graphics context seen through RecordingGfx, tracks
 // written per frame, pixels read back from the frame.
+#include "process_age.h"
 #include "scene_harness.h"
 
 #include <algorithm>
@@ -169,6 +170,18 @@ TEST_F(Shafts, LightIntensityColoursTheShaftsAndTheMarker) {
     const auto lut = h->gfx->vectorsOf("post_rgb_lut", "opasity");
     ASSERT_EQ(lut.size(), 1u);
     EXPECT_FLOAT_EQ(lut[0][0], 1.0f);
+}
+
+// The volume's jitter clock is wall-clock milliseconds counted from the program's start,
+// where a float still holds every one; counted from the machine's boot it would not.
+TEST_F(Shafts, TheJitterClockCountsFromTheProgramsStart) {
+    frame();
+    const double age = process_age_seconds();
+    const auto time = h->gfx->vectorsOf("volshadow_depth", "time_ms");
+    ASSERT_EQ(time.size(), 1u);
+    EXPECT_GE(time[0][0], 0.0f);
+    EXPECT_EQ(time[0][0], time[0][3]);
+    EXPECT_LE(time[0][0], age * 1000.0) << "milliseconds, more than this process has run";
 }
 
 TEST_F(Shafts, PassChainEndsInGradeOffsetFringesAndBlit) {

@@ -1,6 +1,7 @@
 // The tunnel plug-in on a real GL context (scene_harness.h): loaded by the real loader from a
 // temporary root, drawn by a real graphics context seen through RecordingGfx, tracks written
 // per frame, pixels read back from the frame.
+#include "process_age.h"
 #include "scene_harness.h"
 #include "vortex_rules.h"
 
@@ -130,9 +131,13 @@ TEST_F(Vortex, EachGreetingHasItsOwnImageFlipAndTheGlitch) {
         if (s.shader == "greets" && s.sampler == "tex") images.insert(s.texture);
     EXPECT_EQ(images.size(), 13u);
     EXPECT_EQ(images.count(nullptr), 0u);
-    // Wall-clock seconds, the same in every component and never going back.
+    // Wall-clock seconds, the same in every component and never going back, counted from the
+    // program's start (where a float still holds them to the millisecond).
     const std::vector<Vec4> clock = h->gfx->vectorsOf("greets", "time_s");
+    const double age = process_age_seconds();
     ASSERT_EQ(clock.size(), 13u);
+    EXPECT_GE(clock[0][0], 0.0f);
+    EXPECT_LE(clock.back()[0], age) << "seconds, more than this process has run";
     for (size_t i = 0; i < clock.size(); ++i) {
         EXPECT_EQ(clock[i][0], clock[i][3]);
         if (i) {
