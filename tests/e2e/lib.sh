@@ -58,8 +58,10 @@ start_xvfb() {
 # of a new process group (setsid does not fork here: a background job is never a group leader,
 # so APP_PID is both the player's pid and its group's id).
 # PLAYER_NICE, when set, lowers the player's priority (all its threads inherit it).
+# PLAYER_ARGS, when set, are its command-line arguments (words split on blanks).
 start_player() {
-    (cd "$ROOT/bin" && exec setsid nice -n "${PLAYER_NICE:-0}" env "$@" ./demoplayer) &
+    # shellcheck disable=SC2086
+    (cd "$ROOT/bin" && exec setsid nice -n "${PLAYER_NICE:-0}" env "$@" ./demoplayer ${PLAYER_ARGS:-}) &
     APP_PID=$!
 }
 

@@ -6,6 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 LIVE=${LIVE:?LIVE must name the demolive binary}
 TIMELINE=${TIMELINE:?TIMELINE must name the demo timeline}
+VERSION=${VERSION:?VERSION must be the project version}
 
 cp "$LIVE" "$ROOT/bin/demolive"
 mkdir -p "$ROOT/timeline"
@@ -13,6 +14,18 @@ cp "$TIMELINE" "$ROOT/timeline/demo.timeline"
 TL="$ROOT/timeline/demo.timeline"
 LOG="$ROOT/live_out.txt"
 SEEN=0 # status lines before this one are already matched
+
+# The command line is answered before any window opens: there is no display yet.
+cli() { "$ROOT/bin/demolive" "$@" >"$ROOT/cli_out" 2>"$ROOT/cli_err"; CODE=$?; }
+cli --help
+check "--help: the usage on stdout, exit code 0" \
+    [ "$CODE" -eq 0 -a "$(head -c 16 "$ROOT/cli_out")" = "usage: demolive " -a ! -s "$ROOT/cli_err" ]
+cli --version
+check "--version: demolive $VERSION" [ "$CODE" -eq 0 -a "$(cat "$ROOT/cli_out")" = "demolive $VERSION" ]
+cli --start b2 --bogus
+check "a wrong option: why and the usage on stderr, exit code 2" \
+    [ "$CODE" -eq 2 -a ! -s "$ROOT/cli_out" -a "$(head -n 1 "$ROOT/cli_err")" = "demolive: unknown option --bogus" ]
+check "  the usage follows" grep -q '^usage: demolive ' "$ROOT/cli_err"
 
 start_xvfb 1280x720x24
 (cd "$ROOT" && exec setsid env SDL_AUDIODRIVER=dummy bin/demolive --start b90 --paused \
