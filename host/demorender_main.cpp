@@ -6,8 +6,10 @@
 // player uses: <root>/bin/demorender next to bin/render*.so, with data/ beside bin/.
 #include "demo.h"
 #include "demorender_profile.h"
+#include "demorender_sync.h"
 #include "file_utils.h"
 #include "image.h"
+#include "onset_list.h"
 
 #include <cerrno>
 #include <climits>
@@ -35,6 +37,13 @@ const char* const kUsage =
     "      them and prints per scene the median, 95th percentile and worst frame time on the\n"
     "      CPU (wall clock) and the GPU (timer queries), the heap allocations seen while the\n"
     "      scene drew, and the render speed in demo seconds per second\n"
+    "  demorender --sync-report [--from MS --to MS] [--fps N] [--onsets FILE]\n"
+    "             [--sync-plot FILE.png]\n"
+    "      draws those frames (default: the whole demo at 30 per second) without writing\n"
+    "      them and prints per scene how much the picture changes from frame to frame over\n"
+    "      the beat (its profile, peak and peak over median) and its mean luma; with\n"
+    "      --onsets, also how many kick and snare onsets of that onset list are answered by\n"
+    "      a change within a frame; with --sync-plot, the same as a picture\n"
     "  demorender --help | --version\n"
     "\n"
     "It runs the demo's own code: the scene plug-ins in bin/, the sync tracks in data/sync/,\n"
@@ -47,9 +56,11 @@ constexpr const char* kMusicFile = "data/muzak/Kelpmoor - Vantaloid Tides_demoed
 struct Options {
     bool single = false;
     bool profile = false;
+    bool syncReport = false;
     int64_t time = 0, from = 0, to = -1;
     int fps = 30;
     std::string out, video;
+    std::string onsets, plot; // --sync-report's
 };
 
 bool parseInt(const char* text, int64_t& value) {
@@ -95,6 +106,14 @@ Command parseOptions(int argc, char** argv, Options& o) {
         if (name == "--version") return Command::Version;
         if (name == "--profile") {
             o.profile = true;
+        } else if (name == "--sync-report") {
+            o.syncReport = true;
+        } else if (name == "--onsets") {
+            if (!take()) return misuse;
+            o.onsets = value;
+        } else if (name == "--sync-plot") {
+            if (!take()) return misuse;
+            o.plot = value;
         } else if (name == "--time") {
             if (!number(o.time)) return misuse;
             haveTime = true;
@@ -123,11 +142,21 @@ Command parseOptions(int argc, char** argv, Options& o) {
             return misuse;
         }
     }
-    if (o.profile) {
+    if (o.syncReport && o.profile) {
+        std::fputs("demorender: --profile and --sync-report are separate runs\n", stderr);
+        return misuse;
+    }
+    if (!o.syncReport && (!o.onsets.empty() || !o.plot.empty())) {
+        std::fputs("demorender: --onsets and --sync-plot go with --sync-report\n", stderr);
+        return misuse;
+    }
+    if (o.profile || o.syncReport) {
+        const char* mode = o.profile ? "--profile" : "--sync-report";
         if (haveTime || haveFrom != haveTo || !o.out.empty() || !o.video.empty()) {
-            std::fputs("demorender: --profile goes with --from and --to (both or neither) and "
-                       "--fps only\n",
-                       stderr);
+            std::fprintf(stderr,
+                         "demorender: %s goes with --from and --to (both or neither) and "
+                         "--fps only\n",
+                         mode);
             return misuse;
         }
         if (!haveFrom) o.to = kDemoEndMs;
@@ -206,6 +235,24 @@ int main(int argc, char** argv) {
     // Output paths belong to the caller's directory; the demo works from its root.
     const std::string out = absolute_path(o.out);
     if (!o.video.empty()) o.video = absolute_path(o.video);
+    if (!o.onsets.empty()) o.onsets = absolute_path(o.onsets);
+    if (!o.plot.empty()) o.plot = absolute_path(o.plot);
+    // A sync report of the whole demo takes long: its inputs and its plot's folder are checked
+    // before it starts, not found wanting at the end.
+    OnsetLists onsets;
+    if (!o.onsets.empty() && !readOnsets(o.onsets, onsets)) {
+        for (const std::string& e : onsets.errors)
+            std::fprintf(stderr, "demorender: %s\n", e.c_str());
+        return 1;
+    }
+    if (!o.plot.empty()) {
+        const std::string folder = o.plot.substr(0, o.plot.find_last_of('/') + 1);
+        if (access(folder.c_str(), W_OK) != 0) {
+            std::fprintf(stderr, "demorender: cannot write %s: %s\n", o.plot.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
     setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     // A batch tool never waits for a person: a failed assertion pauses for Enter when standard
     // input is a terminal, and every plug-in's copy of the assertion looks at this descriptor.
@@ -222,6 +269,8 @@ int main(int argc, char** argv) {
 
     demoInitialise(/*offline*/ true);
     if (o.profile) return runProfile(o.from, o.to, o.fps);
+    if (o.syncReport)
+        return runSyncReport(o.from, o.to, o.fps, o.onsets.empty() ? nullptr : &onsets, o.plot);
     std::vector<uint8_t> rgba(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4);
 
     if (o.single) {
