@@ -11,12 +11,14 @@
 // in reverse order. "A -> B" below means: from A's colour texture into target B.
 //
 // Null inputs, the same for every pass:
-// - A null texture argument (source, over, under, mask or look-up table; for postDof a null
-//   source target or one without a texture; for postBlurTarget a null target or one without a
-//   texture) makes the pass draw nothing: it registers its shaders as on any first call and
-//   returns, touching no pixel, no render state, no pool target and no grain cursor. A null
-//   texture is a load that already failed and was reported where it failed; the library
-//   reports nothing itself, and a half-drawn frame from an unbound sampler would be worse.
+// - A null texture argument (source, over, under or mask; for postDof a null source target
+//   or one without a texture; for postBlurTarget a null target or one without a texture)
+//   makes the pass draw nothing: it registers its shaders as on any first call and returns,
+//   touching no pixel, no render state, no pool target and no grain cursor. A null texture is
+//   a load that already failed and was reported where it failed; the library reports nothing
+//   itself, and a half-drawn frame from an unbound sampler would be worse.
+// - A null look-up table is the identity grade: postRgbLut copies its source unchanged into
+//   the destination, so the passes after it still work on this frame.
 // - A null destination (a null address, or the address of a null target pointer) means no
 //   destination: the pass draws into whatever framebuffer is bound, the screen or a target
 //   the caller has bound, as the passes without a destination argument always do.

@@ -19,6 +19,7 @@ const std::string kBarrel = "post_barrel";
 const std::string kDigiGlitch = "digiglitch";
 const std::string kDigiGlitch2 = "digiglitch2";
 const std::string kRgbLut = "post_rgb_lut";
+const std::string kPassthrough = "passthrough";
 const std::string kDirBlurRnd = "dir_blur_rnd";
 
 const std::string kAspect = "aspect";
@@ -40,6 +41,7 @@ bool g_barrelRegistered = false;
 bool g_digiGlitchRegistered = false;
 bool g_digiGlitch2Registered = false;
 bool g_rgbLutRegistered = false;
+bool g_rgbLutCopyRegistered = false;
 bool g_dirBlurRndRegistered = false;
 
 } // namespace
@@ -135,7 +137,20 @@ void postDigitalGlitch2(igfxContext* gfx, TextureHandle* source, iRenderTarget**
 void postRgbLut(igfxContext* gfx, TextureHandle* source, TextureHandle* lut,
                 iRenderTarget** destination, float opacity) {
     postRegister(gfx, g_rgbLutRegistered, "post_rgb_lut", "post_rgb_lut.vert", "post_rgb_lut.frag");
-    if (!source || !lut) return;
+    // Both programs on the first call, whatever it is given, so that what the pass registers
+    // never depends on whether a table file loaded.
+    postRegister(gfx, g_rgbLutCopyRegistered, "passthrough", "post_passthrough.vert",
+                 "post_passthrough.frag");
+    if (!source) return;
+    if (!lut) {
+        // No table (its load failed and was reported there) grades as the identity. Drawing
+        // nothing would leave the destination holding an older picture, which the passes
+        // after this one would then work over again, frame after frame.
+        beginPass(gfx, kPassthrough, destination);
+        gfx->setTexture(kPassthrough, kTex0, source);
+        endPass(gfx, destination);
+        return;
+    }
     beginPass(gfx, kRgbLut, destination);
     gfx->setTexture(kRgbLut, kTex0, source);
     gfx->setTexture(kRgbLut, kLut, lut);

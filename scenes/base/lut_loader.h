@@ -13,5 +13,6 @@ struct TextureHandle;
 
 // An n x n x n RGBA8 3D texture, clamped, without mipmaps; alpha is 255 throughout. An image
 // that cannot be read, is not 24 or 32 bits per pixel, or is not n * n wide gives null after
-// one "## ERROR" line on the standard error naming the file.
+// one "## ERROR" line on the standard error naming the file; postRgbLut grades with a null
+// table as the identity, so the scene goes on ungraded.
 TextureHandle* loadColorLut(igfxContext* gfx, const std::string& file);

@@ -1,12 +1,14 @@
 // Null inputs, one rule for every public pass (postfx.h): a null texture argument, a null
-// source target or a source target without a texture makes the pass draw nothing; a null
-// destination means the framebuffer that is bound.
+// source target or a source target without a texture makes the pass draw nothing, except a
+// null look-up table, which grades as the identity; a null destination means the framebuffer
+// that is bound.
 //
 // Every pass is one row of the table below. Each of its inputs is made null in turn, with the
 // destination given, left out and given as a null target pointer; neither the destination nor
 // a target the caller has bound may change, GL reports no error, and the fixture checks the
-// render state, the pool and the bound framebuffer on the way out. Then, with every input
-// present, a left-out destination must draw into the bound target and leave it bound.
+// render state, the pool and the bound framebuffer on the way out. A table input the pass can
+// do without must instead leave the source, exactly, wherever the pass draws. Then, with every
+// input present, a left-out destination must draw into the bound target and leave it bound.
 #include "postfx_fixture.h"
 
 #include <functional>
@@ -33,6 +35,7 @@ struct PassRow {
     int textures;      // texture arguments, each made null in turn
     bool sourceTarget; // takes a source target: made null, then one without a texture
     std::function<void(igfxContext*, Inputs&)> call;
+    int copiesWithout = -1; // the texture whose absence makes the pass copy its source instead
 };
 
 const float kLevels[5] = {0.0f, 255.0f, 1.0f, 0.0f, 255.0f};
@@ -125,7 +128,8 @@ const std::vector<PassRow>& passTable() {
         {"RgbLut", 2, false,
          [](igfxContext* g, Inputs& in) {
              postRgbLut(g, in.texture[0], in.texture[1], in.destination, 1.0f);
-         }},
+         },
+         1},
         {"DirBlurRnd", 1, false,
          [](igfxContext* g, Inputs& in) {
              postDirBlurRnd(g, in.texture[0], in.destination, 4.0f, 0.0f, 1.0f);
@@ -161,7 +165,8 @@ std::vector<NullCase> nullCases() {
     for (int row = 0; row < int(passTable().size()); ++row) {
         const PassRow& pass = passTable()[size_t(row)];
         std::vector<std::pair<int, bool>> inputs; // (texture index or -1, inert target)
-        for (int t = 0; t < pass.textures; ++t) inputs.emplace_back(t, false);
+        for (int t = 0; t < pass.textures; ++t)
+            if (t != pass.copiesWithout) inputs.emplace_back(t, false);
         if (pass.sourceTarget) {
             inputs.emplace_back(-1, false);
             inputs.emplace_back(-1, true);
@@ -290,6 +295,53 @@ TEST_F(NullInputs, ALeftOutDestinationDrawsIntoTheBoundTargetAndKeepsItBound) {
             testing::internal::GetCapturedStdout();
 
             EXPECT_NE(read(bound), before) << "nothing was drawn into the bound target";
+            delete bound;
+        }
+    }
+}
+
+// ---- an input a pass can do without: the source goes through unchanged ----------------------
+
+TEST_F(NullInputs, WithoutItsTableAPassCopiesItsSourceWhereverItDraws) {
+    // Every pixel different, alpha included, at the destination's size: any filtering, blending
+    // or grading shows.
+    Pixels picture(size_t(kSize) * kSize * 4);
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x)
+            put(picture, kSize, x, y, {x * 16, y * 16, 255 - x * 8 - y * 4, 128 + x + y});
+    TextureHandle* source = texture(kSize, kSize, picture);
+    for (const PassRow& pass : passTable()) {
+        if (pass.copiesWithout < 0) continue;
+        for (Destination d : {Destination::Given, Destination::LeftOut, Destination::NullTarget}) {
+            SCOPED_TRACE(std::string(pass.name) + " " + std::to_string(int(d)));
+            Inputs in = inputsFor(pass);
+            in.texture[0] = source;
+            in.texture[pass.copiesWithout] = nullptr;
+            iRenderTarget* destination =
+                target(kSize, kSize, solid(kSize, kSize, kDestinationColour));
+            iRenderTarget* bound = target(kSize, kSize, solid(kSize, kSize, kBoundColour));
+            iRenderTarget* nullTarget = nullptr;
+            in.destination = d == Destination::Given     ? &destination
+                             : d == Destination::LeftOut ? nullptr
+                                                         : &nullTarget;
+            const Pixels boundBefore = read(bound), destinationBefore = read(destination);
+            const int cursorBefore = postGrainCursor();
+
+            clearGlErrors();
+            bound->bind(gfx, 0);
+            const GLint boundName = boundFramebuffer();
+            pass.call(gfx, in);
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+            EXPECT_EQ(boundFramebuffer(), boundName);
+            bound->unbind(gfx);
+
+            const bool toDestination = d == Destination::Given;
+            EXPECT_EQ(read(toDestination ? destination : bound), picture);
+            EXPECT_EQ(read(toDestination ? bound : destination),
+                      toDestination ? boundBefore : destinationBefore);
+            EXPECT_EQ(postGrainCursor(), cursorBefore);
+            EXPECT_EQ(takeStderr(), "") << "the library reported a missing table itself";
+            delete destination;
             delete bound;
         }
     }
