@@ -1,33 +1,75 @@
-// make_music.cpp - renders the soundtrack and writes it as an MP3 (44100 Hz, stereo, LAME).
+// make_music.cpp - renders the soundtrack and writes it as an MP3 (44100 Hz, stereo, LAME), or
+// writes where its drums fall as an onset list (the truth that detected onsets are held to).
 //
-//   make_music OUT.mp3 [BARS]     BARS: only the first bars (for quick listening and tests)
+//   make_music OUT.mp3 [BARS]             BARS: only the first bars (for quick listening and tests)
+//   make_music --events OUT.onsets [BARS] kick, snare, hat, crash and beat times in ms
 #include "mp3_fixture.h"
+#include "onset_list.h"
 #include "song.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
+namespace {
+
+std::vector<double> toMs(const std::vector<int64_t>& frames) {
+    std::vector<double> ms;
+    ms.reserve(frames.size());
+    for (int64_t f : frames) ms.push_back(double(f) * 1000.0 / song::kRate);
+    return ms;
+}
+
+bool writeEvents(const char* path, const song::Events& events) {
+    OnsetLists lists;
+    lists.lists["kick"] = toMs(events.kick);
+    lists.lists["snare"] = toMs(events.snare);
+    lists.lists["hat"] = toMs(events.hat);
+    lists.lists["crash"] = toMs(events.crash);
+    lists.lists["beat"] = toMs(events.beat);
+    const std::string text =
+        formatOnsets(lists, {"where make_music placed the drums of \"Vantaloid Tides\" (ms)"});
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    return std::fclose(f) == 0 && written;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: make_music OUT.mp3 [BARS]\n");
+    const bool eventsOnly = argc >= 2 && std::strcmp(argv[1], "--events") == 0;
+    const int first = eventsOnly ? 2 : 1;
+    if (argc < first + 1 || argc > first + 2) {
+        std::fprintf(stderr, "usage: make_music OUT.mp3 [BARS]\n"
+                             "       make_music --events OUT.onsets [BARS]\n");
         return 2;
     }
+    const char* out = argv[first];
     int bars = song::kBars;
-    if (argc == 3) {
+    if (argc == first + 2) {
         char* end = nullptr;
-        const long n = std::strtol(argv[2], &end, 10);
+        const long n = std::strtol(argv[first + 1], &end, 10);
         if (*end || n < 1 || n > song::kBars) {
             std::fprintf(stderr, "make_music: BARS must be 1..%d\n", song::kBars);
             return 2;
         }
         bars = int(n);
     }
-    const std::vector<int16_t> pcm = song::render(bars);
+    song::Events events;
+    const std::vector<int16_t> pcm = song::render(bars, song::Style(), &events);
+    if (eventsOnly) {
+        if (!writeEvents(out, events)) {
+            std::fprintf(stderr, "make_music: cannot write %s\n", out);
+            return 1;
+        }
+        return 0;
+    }
     const std::vector<uint8_t> mp3 =
         encodeMp3(pcm.data(), int(pcm.size() / 2), song::kRate, 2, 192);
-    if (mp3.empty() || !writeBytes(argv[1], mp3)) {
-        std::fprintf(stderr, "make_music: cannot write %s\n", argv[1]);
+    if (mp3.empty() || !writeBytes(out, mp3)) {
+        std::fprintf(stderr, "make_music: cannot write %s\n", out);
         return 1;
     }
     return 0;

@@ -12,11 +12,21 @@ namespace {
 // ---- grid and harmony -----------------------------------------------------------------------
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kStepFrames = kFramesPerBeat / 4; // a sixteenth
 
-int64_t stepFrame(int64_t step) {
-    return int64_t(std::llround(step * kStepFrames));
-}
+// The tempo and feel of one render.
+struct Grid {
+    double beatFrames;  // frames per beat
+    double stepFrames;  // a sixteenth
+    double swingFrames; // delay of the off-sixteenths
+    explicit Grid(const Style& style)
+        : beatFrames(kRate * 60.0 / style.bpm), stepFrames(beatFrames / 4),
+          swingFrames(style.swing * stepFrames) {}
+    int64_t beat(int64_t n) const { return int64_t(std::llround(n * beatFrames)); }
+    int64_t step(int64_t n) const {
+        const double at = n * stepFrames;
+        return int64_t(std::llround(n % 2 ? at + swingFrames : at));
+    }
+};
 
 double noteHz(int midi) {
     return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
@@ -88,22 +98,21 @@ struct Mix {
 
 // ---- drums ----------------------------------------------------------------------------------
 
-// A sine falling from 160 Hz to 46 Hz under a punch gliding from 140 Hz to 118 Hz that holds
-// for 50 ms. The punch is what puts the beat into the 108..150 Hz band that the title scene
-// shakes to; it is gone before the offbeat, so that band pulses.
-void kick(Mix& m, int64_t at, float gain) {
-    const int n = int(0.34 * kRate);
+// The punch is what puts the beat into the 108..150 Hz band that the title scene shakes to; it
+// is gone before the offbeat, so that band pulses.
+void kick(Mix& m, const KickVoice& k, int64_t at, float gain) {
+    const int n = int(k.lengthS * kRate);
     double phase = 0, punch = 0;
     for (int i = 0; i < n; ++i) {
         const double t = double(i) / kRate;
-        phase += 2 * kPi * (46.0 + 114.0 * std::exp(-t / 0.03)) / kRate;
+        phase += 2 * kPi * (k.endHz + (k.startHz - k.endHz) * std::exp(-t / k.sweepS)) / kRate;
         punch += 2 * kPi * (118.0 + 22.0 * std::exp(-t / 0.04)) / kRate;
         const double attack = std::min(1.0, t / 0.002);
         const double tail = std::min(1.0, (n - i) / (0.03 * kRate));
         const double punchEnv = t < 0.05 ? 1.0 : std::exp(-(t - 0.05) / 0.045);
-        const double x =
-            (0.6 * std::exp(-t / 0.11) * std::sin(phase) + 0.55 * punchEnv * std::sin(punch)) *
-            attack * tail;
+        const double x = (k.bodyGain * std::exp(-t / k.bodyDecayS) * std::sin(phase) +
+                          k.punchGain * punchEnv * std::sin(punch)) *
+                         attack * tail;
         m.add(at + i, float(std::tanh(1.2 * x) / 1.2) * gain, 0);
     }
 }
@@ -214,15 +223,15 @@ void bellNote(Mix& m, int64_t at, int midi, double length, float gain, float pan
 }
 
 // Sustained chords of detuned saws; `pump` ducks them under the kick.
-void pads(Mix& m, int bars, const std::vector<float>& pump) {
+void pads(Mix& m, const Grid& grid, int bars, const std::vector<float>& pump) {
     Svf fl, fr;
     double phase[3][3] = {{0, 0.31, 0.67}, {0.13, 0.52, 0.89}, {0.27, 0.71, 0.05}};
     const double detune[3] = {0.9985, 1.0, 1.0017};
     for (int bar = 0; bar < bars; ++bar) {
         const Chord& c = chordOf(bar);
         const float cutFrom = barPlan(bar).padCutoff, cutTo = barPlan(bar + 1).padCutoff;
-        const int64_t from = beatFrame(int64_t(bar) * kBeatsPerBar);
-        const int64_t to = beatFrame(int64_t(bar + 1) * kBeatsPerBar);
+        const int64_t from = grid.beat(int64_t(bar) * kBeatsPerBar);
+        const int64_t to = grid.beat(int64_t(bar + 1) * kBeatsPerBar);
         const double step[3] = {noteHz(c.pad[0]) / kRate, noteHz(c.pad[1]) / kRate,
                                 noteHz(c.pad[2]) / kRate};
         for (int64_t i = from; i < to && size_t(i) < m.size(); ++i) {
@@ -256,8 +265,8 @@ void pads(Mix& m, int bars, const std::vector<float>& pump) {
 }
 
 // Dotted-eighth ping-pong delay of the lead bus into the mix.
-void leadBus(Mix& m, const std::vector<float>& bus) {
-    const size_t d = size_t(std::llround(kFramesPerBeat * 0.75));
+void leadBus(Mix& m, const Grid& grid, const std::vector<float>& bus) {
+    const size_t d = size_t(std::llround(grid.beatFrames * 0.75));
     std::vector<float> el(bus.size()), er(bus.size());
     for (size_t i = 0; i < bus.size(); ++i) {
         const float inL = i >= d ? er[i - d] * 0.45f + bus[i - d] * 0.5f : 0;
@@ -274,7 +283,7 @@ void leadBus(Mix& m, const std::vector<float>& bus) {
 // ---- public ---------------------------------------------------------------------------------
 
 int64_t beatFrame(int64_t beat) {
-    return int64_t(std::llround(beat * kFramesPerBeat));
+    return Grid(Style()).beat(beat);
 }
 
 Bar barPlan(int bar) {
@@ -321,9 +330,14 @@ Bar barPlan(int bar) {
     return b;
 }
 
-std::vector<int16_t> render(int bars) {
+std::vector<int16_t> render(int bars, const Style& style, Events* events) {
     bars = std::clamp(bars, 0, kBars);
-    const size_t frames = size_t(beatFrame(int64_t(bars) * kBeatsPerBar));
+    const Grid grid(style);
+    const size_t frames = size_t(grid.beat(int64_t(bars) * kBeatsPerBar));
+    Events placed;
+    auto note = [&](std::vector<int64_t>& list, int64_t at) {
+        if (events && (list.empty() || list.back() != at)) list.push_back(at);
+    };
     Mix mix(frames);
     std::vector<float> lead(frames, 0.0f), pump(frames, 1.0f);
     Noise snareNoise{0x1234567u}, hatNoise{0x9e3779b9u}, fxNoise{0x2545f491u};
@@ -332,24 +346,33 @@ std::vector<int16_t> render(int bars) {
         const Bar b = barPlan(bar);
         const Chord& c = chordOf(bar);
         const int64_t bar0 = int64_t(bar) * kBeatsPerBar;
+        for (int beat = 0; beat < kBeatsPerBar; ++beat) note(placed.beat, grid.beat(bar0 + beat));
         for (int step = 0; step < 16; ++step) {
-            const int64_t at = stepFrame(bar0 * 4 + step);
+            const int64_t at = grid.step(bar0 * 4 + step);
             const int beat = step / 4, sub = step % 4;
             const bool lateFill = b.fill && beat >= 2;
             if (b.kick && sub == 0 && !(lateFill && beat == 3)) {
-                kick(mix, at, 0.95f);
+                kick(mix, style.kick, at, 0.95f);
+                note(placed.kick, at);
                 for (int64_t i = 0; i < int64_t(0.3 * kRate) && size_t(at + i) < frames; ++i)
                     pump[size_t(at + i)] = float(1.0 - 0.6 * std::exp(-double(i) / kRate / 0.08));
             }
-            if (b.snare && sub == 0 && (beat == 1 || beat == 3) && !lateFill)
+            if (b.snare && sub == 0 && (beat == 1 || beat == 3) && !lateFill) {
                 snare(mix, snareNoise, at, 0.5f);
-            if (lateFill && (sub == 0 || sub == 2 || beat == 3))
+                note(placed.snare, at);
+            }
+            if (lateFill && (sub == 0 || sub == 2 || beat == 3)) {
                 snare(mix, snareNoise, at, 0.25f + 0.05f * float(step - 8));
+                note(placed.snare, at);
+            }
             if (b.hats) {
-                if (b.openHats && sub == 2)
+                if (b.openHats && sub == 2) {
                     hat(mix, hatNoise, at, 0.06, 0.22f, -0.25f);
-                else if (sub != 0 || !b.openHats)
+                    note(placed.hat, at);
+                } else if (sub != 0 || !b.openHats) {
                     hat(mix, hatNoise, at, 0.012, sub == 2 ? 0.16f : 0.1f, 0.3f);
+                    note(placed.hat, at);
+                }
             }
             if (b.bass && sub != 0) bassNote(mix, at, c.sub + (sub == 3 ? 12 : 0), 0.09, 0.3f);
             if (b.lead) {
@@ -363,19 +386,23 @@ std::vector<int16_t> render(int bars) {
             if (b.bell && (step == 0 || step == 8))
                 bellNote(mix, at, c.bell[step / 8], 1.2, 0.12f, step == 0 ? -0.3f : 0.3f);
         }
-        if (b.crash) crash(mix, fxNoise, stepFrame(bar0 * 4), 0.3f);
+        if (b.crash) {
+            crash(mix, fxNoise, grid.step(bar0 * 4), 0.3f);
+            note(placed.crash, grid.step(bar0 * 4));
+        }
         if (b.riser && !barPlan(bar - 1).riser)
-            riser(mix, fxNoise, stepFrame(bar0 * 4), stepFrame((bar0 + 8) * 4), 0.5f);
+            riser(mix, fxNoise, grid.step(bar0 * 4), grid.step((bar0 + 8) * 4), 0.5f);
     }
-    pads(mix, bars, pump);
-    leadBus(mix, lead);
+    pads(mix, grid, bars, pump);
+    leadBus(mix, grid, lead);
+    if (events) *events = std::move(placed);
 
     // Master: the bar's level (faded across the bar), then a fixed gain, so that a short render
     // is the start of the whole piece; a soft knee from 0.6 to a ceiling of 0.8 leaves room for
     // the decibel or two by which MP3 decoding overshoots sharp peaks.
     std::vector<int16_t> out(frames * 2);
     for (size_t i = 0; i < frames; ++i) {
-        const double beats = double(i) / kFramesPerBeat;
+        const double beats = double(i) / grid.beatFrames;
         const int bar = int(beats / kBeatsPerBar);
         const double u = beats / kBeatsPerBar - bar;
         const double level = barPlan(bar).level + (barPlan(bar + 1).level - barPlan(bar).level) * u;
