@@ -1,4 +1,5 @@
 // synctool - compiles a timeline text into ".track" files, and dumps a ".track" file as text.
+#include "onset_detect.h"
 #include "timeline.h"
 #include "track.h"
 
@@ -10,6 +11,8 @@
 static const char* const kUsage =
     "usage: synctool compile TIMELINE.txt OUTDIR   one OUTDIR/_<track>.track per track\n"
     "       synctool dump FILE.track                the keys as timeline lines\n"
+    "       synctool onsets MUSIC.mp3               kick, snare, hat, crash and beat times\n"
+    "                                               (ms) as an onset list on stdout\n"
     "       synctool --help | --version\n"
     "\n"
     "Timeline text, one statement per line, '#' starts a comment:\n"
@@ -92,11 +95,30 @@ static int dump(const char* path) {
     return result;
 }
 
+// Decodes and listens to the whole file before printing anything, so a failure prints nothing
+// on stdout.
+static int onsets(const char* path) {
+    OnsetLists lists;
+    std::string error;
+    if (!detectOnsetsInMp3(path, lists, error)) {
+        std::fprintf(stderr, "synctool: %s\n", error.c_str());
+        return 1;
+    }
+    const char* slash = std::strrchr(path, '/');
+    const std::string text =
+        formatOnsets(lists, {std::string("onsets detected in ") + (slash ? slash + 1 : path)});
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+                   std::fflush(stdout) == 0
+               ? 0
+               : 1;
+}
+
 // One line per command, with its exact argument count; anything else is answered with the usage.
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "compile" && argc == 4) return compile(argv[2], argv[3]);
     if (command == "dump" && argc == 3) return dump(argv[2]);
+    if (command == "onsets" && argc == 3) return onsets(argv[2]);
     if ((command == "--help" || command == "-h") && argc == 2) {
         std::fputs(kUsage, stdout);
         return 0;
