@@ -121,6 +121,12 @@ TEST_F(Pillars, TheSculptureIsLiftedAndSeenWithTheMusicTime) {
     h->values["kaos_height"] = 12.5f;
     frame(8250);
     EXPECT_EQ(h->gfx->vectorsOf("cylshader", "time_s"), (std::vector<Vec4>{all(8.25f)}));
+    // Lifted along y and otherwise placed as the model is.
+    const auto model = h->gfx->matricesOf("cylshader", "modelmat");
+    ASSERT_EQ(model.size(), 1u);
+    std::array<float, 16> lifted = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    lifted[13] = 12.5f;
+    EXPECT_EQ(model[0], lifted);
     const std::vector<Vec4> eye = h->gfx->vectorsOf("cylshader", "ws_eye_pos");
     ASSERT_EQ(eye.size(), 1u);
     // The eye keeps its distance from the origin (no band energy: no shake).

@@ -1,14 +1,19 @@
 // The light-shafts plug-in on a real GL context (scene_harness.h): loaded by the real loader
 // from a temporary root, drawn by a real graphics context seen through RecordingGfx, tracks
 // written per frame, pixels read back from the frame.
+#include "gl_loader.h"
 #include "process_age.h"
 #include "scene_harness.h"
 
 #include <algorithm>
-#include <cctype>
-#include <fstream>
 #include <array>
+#include <cctype>
+#include <cstring>
+#include <dlfcn.h>
+#include <elf.h>
+#include <fstream>
 #include <iterator>
+#include <link.h>
 #include <string>
 #include <vector>
 
@@ -57,6 +62,40 @@ struct LightAlone {
     Grid shadowed;
     Grid unshadowed;
 };
+
+// The value of the pointer variable `name` in the loaded plug-in that holds `object`'s class.
+// The plug-in's GL entry points are hidden from the dynamic symbol table, so the file's full
+// one says where it is. Null, after a failure, when the file has no such symbol.
+void* pointerInPlugin(const void* object, const char* name) {
+    Dl_info info{};
+    link_map* map = nullptr;
+    if (!dladdr1(*static_cast<void* const*>(object), &info, reinterpret_cast<void**>(&map),
+                 RTLD_DL_LINKMAP) ||
+        !map) {
+        ADD_FAILURE() << "the scene's class is in no loaded library";
+        return nullptr;
+    }
+    std::ifstream in(info.dli_fname, std::ios::binary);
+    const std::vector<char> file((std::istreambuf_iterator<char>(in)), {});
+    const auto* header = reinterpret_cast<const Elf64_Ehdr*>(file.data());
+    if (file.size() < sizeof(Elf64_Ehdr) ||
+        header->e_shoff + header->e_shnum * sizeof(Elf64_Shdr) > file.size()) {
+        ADD_FAILURE() << info.dli_fname << " has no section table";
+        return nullptr;
+    }
+    const auto* sections = reinterpret_cast<const Elf64_Shdr*>(file.data() + header->e_shoff);
+    for (size_t i = 0; i < header->e_shnum; ++i) {
+        if (sections[i].sh_type != SHT_SYMTAB) continue;
+        const char* names = file.data() + sections[sections[i].sh_link].sh_offset;
+        const auto* symbols =
+            reinterpret_cast<const Elf64_Sym*>(file.data() + sections[i].sh_offset);
+        for (size_t k = 0; k < sections[i].sh_size / sizeof(Elf64_Sym); ++k)
+            if (std::strcmp(names + symbols[k].st_name, name) == 0)
+                return *reinterpret_cast<void* const*>(map->l_addr + symbols[k].st_value);
+    }
+    ADD_FAILURE() << name << " is not in the symbol table of " << info.dli_fname;
+    return nullptr;
+}
 
 class Shafts : public SceneTest {
   protected:
@@ -126,6 +165,10 @@ TEST_F(Shafts, InitialiseRegistersItsProgramsModelsAndRunsItsOwnLoader) {
         EXPECT_NE(h->real->model(m), nullptr) << m;
     EXPECT_EQ(h->initLog.find("ERROR"), std::string::npos) << h->initLog;
     EXPECT_EQ(h->initLog.find("not initialized"), std::string::npos) << h->initLog;
+    // The plug-in's own pointers, not the host's, were filled: its copy of one holds what
+    // ours (loaded for this context before the test) does.
+    EXPECT_EQ(pointerInPlugin(h->scene, "dpgl_glUseProgram"),
+              reinterpret_cast<void*>(glUseProgram));
 }
 
 TEST_F(Shafts, TheFirstFrameCreatesTwoTargetsAndLaterFramesNone) {
