@@ -28,10 +28,17 @@ TEST(OrbRules, TheSlideMovesEyeAndTargetAlongXTogether) {
 }
 
 TEST(OrbRules, TheTargetAddsInDoublePrecisionAndRoundsOnce) {
-    // Offsets where a float addition rounds differently from the designed double one.
-    for (float c : {-0.3f, 0.05f}) {
-        EXPECT_EQ(cameraTarget(c).x, static_cast<float>(static_cast<double>(c) + 0.3)) << c;
-        EXPECT_NE(cameraTarget(c).x, c + 0.3f) << c;
+    // Worked by hand. -0.3f is -0.300000011920928955, 0.3 as a double 0.299999999999999989:
+    // the sum -1.19209289662e-8 rounds to the float -0x1.99999ap-27, where float addition
+    // cancels to 0. 0.05f is 0.0500000007450580597: the sum 0.350000000745058049 rounds down
+    // to 0x1.666666p-2, where float addition (0.3f is 0.300000011920928955) rounds up to
+    // 0x1.666668p-2.
+    const struct {
+        float offset, target;
+    } cases[] = {{-0.3f, -0x1.99999ap-27f}, {0.05f, 0x1.666666p-2f}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(cameraTarget(c.offset).x, c.target) << c.offset;
+        EXPECT_NE(cameraTarget(c.offset).x, c.offset + 0.3f) << c.offset;
     }
 }
 
