@@ -12,7 +12,8 @@ const std::string kTimeS = "time_s";
 const std::string kDist = "dist";
 const std::string kMultiplier = "multiplier";
 
-// Set while the plug-in is loaded; the first call clears it.
+// Clear until the first call registers the program, then set for as long as the plug-in is
+// loaded: each module registers its own passes once.
 bool g_radialBlurRegistered = false;
 
 } // namespace
