@@ -18,12 +18,18 @@ static const char* const kUsage =
     "Timeline text, one statement per line, '#' starts a comment:\n"
     "  tempo BPM ROWS_PER_BEAT                 grid for the times below (default 145 8)\n"
     "  TRACK POSITION VALUE INTERPOLATION      one key\n"
+    "  onsets FILE                             onset lists for pulses (path from the timeline)\n"
+    "  pulse TRACK FROM TO HITS base V peak V [attack D] decay D [shape linear|smooth|ramp]\n"
+    "      on each hit in [FROM, TO) rise from base to peak and fall back, compiled into keys;\n"
+    "      HITS: every BEATS | beats B,B,.. (of the bar) | pattern x...x.x. (one bar of\n"
+    "      steps) | onsets LIST. D: rows (3), beats (0.5beats), 150ms or 0.2s.\n"
     "POSITION is a row (64), a time rounded to the nearest row (12.5s, 1500ms, 1:02.5)\n"
     "or a bar and beat from 0, four beats a bar (b16, b16:2.5).\n"
     "INTERPOLATION is step, linear, smooth or ramp (or 0..3).\n"
     "TRACK holds letters, digits, _ - and . only (at most 248). Keys may come in any order;\n"
-    "two keys on one row of a track are an error. With any error nothing is written (exit\n"
-    "code 1). dump exits with 1 when a key cannot be written as a timeline line.\n";
+    "two keys on one row of a track are an error, whether written by hand or by a pulse (a\n"
+    "pulse's last decay cut at TO yields to a hand key there). With any error nothing is\n"
+    "written (exit code 1). dump exits with 1 when a key cannot be written as a timeline line.\n";
 
 // Enough to find the pattern; a broken file of a million lines still ends in one screen.
 const size_t kShownErrors = 100;
@@ -57,6 +63,8 @@ static int compile(const char* input, const char* outDir) {
             std::fprintf(stderr, "%s: %zu more errors\n", input, count - kShownErrors);
         return 1;
     }
+    for (const std::string& warning : timeline.warnings)
+        std::fprintf(stderr, "%s (warning)\n", warning.c_str());
     std::string error;
     if (!writeTracks(timeline, outDir, error)) {
         std::fprintf(stderr, "synctool: %s\n", error.c_str());
