@@ -286,6 +286,7 @@ void parseOnsetsStatement(ParseState& st, const std::vector<std::string>& words)
     const std::string path = words[1][0] == '/' || slash == std::string::npos
                                  ? words[1]
                                  : st.file.substr(0, slash + 1) + words[1];
+    st.out.onsetFile = path; // known even when unusable: the file to fix and to watch
     OnsetLists lists;
     if (!readOnsets(path, lists)) {
         st.error("onsets file " + shownText(path) + " cannot be used:");
@@ -294,7 +295,6 @@ void parseOnsetsStatement(ParseState& st, const std::vector<std::string>& words)
     }
     st.onsets = std::move(lists);
     st.onsetsLine = st.line;
-    st.out.onsetFile = path;
 }
 
 // Rows of "12" (rows), "1.5beats" / "1beat", "150ms" or "0.2s", rounded to the nearest row.

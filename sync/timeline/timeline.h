@@ -57,7 +57,7 @@ struct Timeline {
     std::map<std::string, std::vector<TrackKey>> tracks; // keys ascending by row
     std::vector<std::string> errors;                     // "file:line: message"
     std::vector<std::string> warnings;                   // the same; nothing is refused
-    std::string onsetFile; // the path of the onsets statement's file, as opened; or empty
+    std::string onsetFile; // the onsets statement's file as opened (also when unusable), or ""
 };
 
 // Parses `text` (read from `fileName`, for messages). False when there were errors.

@@ -162,6 +162,24 @@ TEST_F(LiveSyncTest, AGoodTextReplacesEveryTrackABrokenOneChangesNothing) {
     EXPECT_FLOAT_EQ(at("b", 0), 5.0f);
 }
 
+// Pulses on an onset list compile from a second file; the source names it for the watch, also
+// when the text fails because of it, so fixing the onset file is what brings the text back.
+TEST_F(LiveSyncTest, PulsesOnOnsetsAndTheOnsetFileToWatch) {
+    const std::string onsets = dir.path() + "/music.onsets";
+    writeFile(onsets, "kick 0\nkick 827.6\n");
+    writeFile(path, "onsets music.onsets\npulse hit b0 b1 onsets kick base 0 peak 2 decay 4\n");
+    ASSERT_TRUE(sync.load(path, error, count)) << error;
+    EXPECT_EQ(sync.onsetFile(), onsets);
+    EXPECT_NEAR(at("hit", msOfBeats(2)), 2.0f, 0.01f); // 827.6 ms is beat 2 at 145 BPM
+    EXPECT_FLOAT_EQ(at("hit", msOfBeats(1)), 0.0f);
+
+    writeFile(onsets, "kick later\n");
+    EXPECT_FALSE(sync.load(path, error, count));
+    EXPECT_NE(error.find("music.onsets:1: "), std::string::npos) << error;
+    EXPECT_EQ(sync.onsetFile(), onsets);
+    EXPECT_NEAR(at("hit", msOfBeats(2)), 2.0f, 0.01f); // the last good tracks stay
+}
+
 TEST_F(LiveSyncTest, SoloOverridesSceneVisibilityOnly) {
     writeFile(path, "one b0 1 step\ntwo b0 0 step\nfade b0 0.5 step\n");
     ASSERT_TRUE(sync.load(path, error, count));
