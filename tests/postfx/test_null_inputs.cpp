@@ -182,6 +182,23 @@ std::vector<NullCase> nullCases() {
 
 class NullInputs : public PostFx {
   protected:
+    // Where a pass is told to draw: the given target, nothing, or a null target pointer.
+    static iRenderTarget** destinationOf(Destination d, iRenderTarget*& given,
+                                         iRenderTarget*& nullTarget) {
+        return d == Destination::Given ? &given : d == Destination::LeftOut ? nullptr : &nullTarget;
+    }
+    // Calls `pass` with `bound` bound, as a scene's frame would, and checks that it leaves no
+    // GL error and the caller's target still bound.
+    void callBound(const PassRow& pass, Inputs& in, iRenderTarget* bound) {
+        clearGlErrors();
+        bound->bind(gfx, 0);
+        const GLint boundName = boundFramebuffer();
+        pass.call(gfx, in);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        EXPECT_EQ(boundFramebuffer(), boundName) << "the caller's target is no longer bound";
+        bound->unbind(gfx);
+    }
+
     // A complete set of inputs for `pass`: pictures unlike both sentinels, an opaque white
     // mask, an identity look-up table for postRgbLut, and a source target with depth.
     static Inputs inputsFor(const PassRow& pass) {
@@ -243,19 +260,10 @@ TEST_P(NullInput, DrawsNothingAndLeavesEverythingAsItWas) {
     iRenderTarget* destination = target(kSize, kSize, solid(kSize, kSize, kDestinationColour));
     iRenderTarget* bound = target(kSize, kSize, solid(kSize, kSize, kBoundColour));
     iRenderTarget* nullTarget = nullptr;
-    in.destination = c.destination == Destination::Given     ? &destination
-                     : c.destination == Destination::LeftOut ? nullptr
-                                                             : &nullTarget;
+    in.destination = destinationOf(c.destination, destination, nullTarget);
     const Pixels destinationBefore = read(destination), boundBefore = read(bound);
     const int cursorBefore = postGrainCursor();
-
-    clearGlErrors();
-    bound->bind(gfx, 0);
-    const GLint boundName = boundFramebuffer();
-    pass.call(gfx, in);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_EQ(boundFramebuffer(), boundName) << "the caller's target is no longer bound";
-    bound->unbind(gfx);
+    callBound(pass, in, bound);
 
     EXPECT_EQ(read(destination), destinationBefore) << "the destination was drawn into";
     EXPECT_EQ(read(bound), boundBefore) << "the bound target was drawn into";
@@ -285,13 +293,7 @@ TEST_F(NullInputs, ALeftOutDestinationDrawsIntoTheBoundTargetAndKeepsItBound) {
             const Pixels before = read(bound);
 
             testing::internal::CaptureStdout(); // targets the pool makes at run time say so
-            clearGlErrors();
-            bound->bind(gfx, 0);
-            const GLint boundName = boundFramebuffer();
-            pass.call(gfx, in);
-            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-            EXPECT_EQ(boundFramebuffer(), boundName);
-            bound->unbind(gfx);
+            callBound(pass, in, bound);
             testing::internal::GetCapturedStdout();
 
             EXPECT_NE(read(bound), before) << "nothing was drawn into the bound target";
@@ -321,19 +323,10 @@ TEST_F(NullInputs, WithoutItsTableAPassCopiesItsSourceWhereverItDraws) {
                 target(kSize, kSize, solid(kSize, kSize, kDestinationColour));
             iRenderTarget* bound = target(kSize, kSize, solid(kSize, kSize, kBoundColour));
             iRenderTarget* nullTarget = nullptr;
-            in.destination = d == Destination::Given     ? &destination
-                             : d == Destination::LeftOut ? nullptr
-                                                         : &nullTarget;
+            in.destination = destinationOf(d, destination, nullTarget);
             const Pixels boundBefore = read(bound), destinationBefore = read(destination);
             const int cursorBefore = postGrainCursor();
-
-            clearGlErrors();
-            bound->bind(gfx, 0);
-            const GLint boundName = boundFramebuffer();
-            pass.call(gfx, in);
-            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-            EXPECT_EQ(boundFramebuffer(), boundName);
-            bound->unbind(gfx);
+            callBound(pass, in, bound);
 
             const bool toDestination = d == Destination::Given;
             EXPECT_EQ(read(toDestination ? destination : bound), picture);
