@@ -11,6 +11,8 @@
 #include "image.h"
 #include "onset_list.h"
 
+#include <SDL.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -265,6 +267,9 @@ int main(int argc, char** argv) {
     // The frames are read back, never shown: an offscreen surface needs no display, and its
     // pixels are all ours (a hidden window's need not be). SDL_VIDEODRIVER still overrides.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    // SDL turns Ctrl+C and SIGTERM into a quit event by default; a batch renderer never reads
+    // events, so a half-hour run would ignore both. Left to the system, they end it at once.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     set_current_dir(program_root_dir());
 
     demoInitialise(/*offline*/ true);

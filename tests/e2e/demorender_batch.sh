@@ -22,4 +22,17 @@ check "the assertion is reported" grep -qF '## ASSERT FAILED: "wtf"' "$ROOT/log.
 check "it never asks for Enter" bash -c "! grep -q 'Press Enter' '$ROOT/log.txt'"
 check "the frame is written" [ -s "$ROOT/frame.png" ]
 ((failures)) && cat "$ROOT/log.txt"
+
+# Ctrl+C ends a long run. SDL would turn it into a quit event, which a batch renderer never
+# reads: a whole-demo report would run on for half an hour.
+rm -rf "$ROOT/data/shaders/debugcol.frag"
+(cd "$ROOT" && exec setsid bin/demorender --profile --from 0 --to 600000 >"$ROOT/long.txt" 2>&1) &
+long=$!
+for _ in $(seq 50); do grep -q "frames\|compiled" "$ROOT/long.txt" 2>/dev/null && break; sleep 0.2; done
+sleep 1
+kill -INT "$long" 2>/dev/null
+for _ in $(seq 100); do kill -0 "$long" 2>/dev/null || break; sleep 0.2; done
+check "Ctrl+C ends a long run within 20 s" bash -c "! kill -0 $long 2>/dev/null"
+kill -KILL -- "-$long" 2>/dev/null
+wait "$long" 2>/dev/null
 finish
