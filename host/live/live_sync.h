@@ -1,9 +1,9 @@
 // live_sync.h - the development player's sync source: every track compiled in memory from the
 // timeline text, and compiled again when the text changes.
 //
-// load() reads and compiles the whole text with the timeline library (sync/timeline) and, only when it has no
-// error, swaps the new tracks in for the old ones in one step; with an error the last good
-// tracks stay and the messages ("file:line: what") come back. The player calls it between
+// load() reads and compiles the whole text with the timeline library (sync/timeline) and, only when
+// it has no error, swaps the new tracks in for the old ones in one step; with an error the last
+// good tracks stay and the messages ("file:line: what") come back. The player calls it between
 // frames, so a frame never mixes two timelines. Until a timeline has loaded once, tracks are
 // read from the compiled files in data/sync/ as the player reads them (a release archive has no
 // timeline text).
