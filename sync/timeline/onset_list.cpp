@@ -71,7 +71,8 @@ bool parseOnsets(const std::string& text, const std::string& fileName, OnsetList
     return out.errors.size() == errorsBefore;
 }
 
-bool readOnsets(const std::string& path, OnsetLists& out) {
+bool readOnsets(const std::string& path, OnsetLists& out, const std::string& shownPath) {
+    const std::string& name = shownPath.empty() ? path : shownPath;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     std::string text;
     bool good = f != nullptr;
@@ -83,10 +84,10 @@ bool readOnsets(const std::string& path, OnsetLists& out) {
         std::fclose(f);
     }
     if (!good) {
-        out.errors.push_back(path + ": cannot read the onset file: " + std::strerror(errno));
+        out.errors.push_back(name + ": cannot read the onset file: " + std::strerror(errno));
         return false;
     }
-    return parseOnsets(text, path, out);
+    return parseOnsets(text, name, out);
 }
 
 std::string formatOnsets(const OnsetLists& onsets, const std::vector<std::string>& header) {

@@ -22,8 +22,9 @@ struct OnsetLists {
 
 // Parses `text` (read from `fileName`, for messages). False when there were errors.
 bool parseOnsets(const std::string& text, const std::string& fileName, OnsetLists& out);
-// Reads and parses the file at `path`; an unreadable file is one error naming it.
-bool readOnsets(const std::string& path, OnsetLists& out);
+// Reads and parses the file at `path`; an unreadable file is one error naming it. Messages
+// name the file as `shownPath` when one is given (a path cut short for one line of text).
+bool readOnsets(const std::string& path, OnsetLists& out, const std::string& shownPath = {});
 // The lists as text `parseOnsets` reads back, list by list, times with 0.1 ms; `header` lines
 // are written first as comments.
 std::string formatOnsets(const OnsetLists& onsets, const std::vector<std::string>& header);

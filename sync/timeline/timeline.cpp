@@ -37,7 +37,8 @@ struct ParseState {
     double rowsPerBeat = 8.0;
     std::map<std::string, std::map<int32_t, PlacedKey>> keys; // track -> row -> its key
     OnsetLists onsets;
-    long onsetsLine = 0; // the line of the onsets statement; 0 before it
+    long onsetsLine = 0;  // the line of the onsets statement; 0 before it
+    size_t pulseHits = 0; // of all pulses so far
     Timeline& out;
 
     void error(const std::string& message) {
@@ -46,9 +47,12 @@ struct ParseState {
 };
 
 const char* const kInterpolationNames[] = {"step", "linear", "smooth", "ramp"};
-// More hits than any demo needs (an hour of sixteenths is 35 000); beyond it a typo in a
-// range would build millions of keys.
-const size_t kMaxPulseHits = 1000000;
+// More hits than any demo needs (an hour of sixteenths is 35 000), for one pulse and for all
+// of a timeline's together; beyond them a typo in a range would build millions of keys.
+const size_t kMaxPulseHits = 100000;
+const size_t kMaxTimelineHits = 1000000;
+// Enough to see what is wrong with an onset file without its errors burying the timeline's.
+const size_t kShownOnsetErrors = 8;
 const size_t kShownChars = 64;
 const char* const kRowRange = "-2147483648..2147483647";
 // The magnitude from which a double rounds to an infinite float: FLT_MAX plus half a step.
@@ -287,10 +291,15 @@ void parseOnsetsStatement(ParseState& st, const std::vector<std::string>& words)
                                  ? words[1]
                                  : st.file.substr(0, slash + 1) + words[1];
     st.out.onsetFile = path; // known even when unusable: the file to fix and to watch
+    // Its messages are this line's, each naming the onset file's own line too.
     OnsetLists lists;
-    if (!readOnsets(path, lists)) {
-        st.error("onsets file " + shownText(path) + " cannot be used:");
-        for (const std::string& e : lists.errors) st.out.errors.push_back("  " + e);
+    if (!readOnsets(path, lists, shownText(path))) {
+        const size_t count = lists.errors.size();
+        for (size_t i = 0; i < count && i < kShownOnsetErrors; ++i)
+            st.error("onsets: " + lists.errors[i]);
+        if (count > kShownOnsetErrors)
+            st.error("onsets: " + std::to_string(count - kShownOnsetErrors) + " more errors in " +
+                     shownText(path));
         return;
     }
     st.onsets = std::move(lists);
@@ -442,7 +451,7 @@ void parsePulse(ParseState& st, const std::vector<std::string>& words) {
                 return;
             }
         } else {
-            st.error(quoted(key) + " is not base, peak, attack, decay or shape; " + kPulseForm);
+            st.error(quoted(key) + " is not base, peak, attack, decay or shape");
             return;
         }
         if (!good) return;
@@ -453,6 +462,12 @@ void parsePulse(ParseState& st, const std::vector<std::string>& words) {
     }
     std::vector<int32_t> hits;
     if (!parseHits(st, words[4], words[5], pulse.fromRow, pulse.toRow, hits)) return;
+    st.pulseHits += hits.size();
+    if (st.pulseHits > kMaxTimelineHits) {
+        st.error("the pulses so far have more than " + std::to_string(kMaxTimelineHits) +
+                 " hits in all");
+        return;
+    }
     const PulseKeys made = expandPulse(pulse, hits);
     for (size_t i = 0; i < made.keys.size(); ++i)
         placeKey(st, name,
@@ -565,7 +580,7 @@ std::string keyProblem(const TrackKey& key) {
 }
 
 bool parseTimeline(const std::string& text, const std::string& fileName, Timeline& out) {
-    ParseState st{fileName, 0, 145.0, 8.0, {}, {}, 0, out};
+    ParseState st{fileName, 0, 145.0, 8.0, {}, {}, 0, 0, out};
     const char* p = text.data();
     const char* const end = p + text.size();
     // Some editors start UTF-8 text with a byte order mark; it would join the first word.

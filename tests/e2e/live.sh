@@ -10,7 +10,7 @@ VERSION=${VERSION:?VERSION must be the project version}
 
 cp "$LIVE" "$ROOT/bin/demolive"
 mkdir -p "$ROOT/timeline"
-cp "$TIMELINE" "$ROOT/timeline/demo.timeline"
+cp "$TIMELINE" "$(dirname "$TIMELINE")/demo.onsets" "$ROOT/timeline/"
 TL="$ROOT/timeline/demo.timeline"
 LOG="$ROOT/live_out.txt"
 SEEN=0 # status lines before this one are already matched
@@ -111,6 +111,14 @@ save_by_rename "$TL" <"$ROOT/good.timeline"
 check "the good timeline again" wait_status 'paused reload timeline ' 30
 shot
 check "the scene is back ($MEAN)" [ "$MEAN" == "$FIRST" ]
+
+# The onset file the timeline's pulses hit on is watched with it: saving it reloads.
+ONSETS="$ROOT/timeline/demo.onsets"
+cp "$ONSETS" "$ROOT/good.onsets"
+echo "kick 1.0" >>"$ONSETS"
+check "a saved onset file reloads the timeline" \
+    wait_status "paused reload timeline $TL: [0-9]+ tracks" 30
+save_by_rename "$ONSETS" <"$ROOT/good.onsets"
 
 # The last pass of every frame is the pass-through blit: turned magenta, the frame is.
 FRAG="$ROOT/data/shaders/post_passthrough.frag"

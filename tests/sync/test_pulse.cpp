@@ -127,7 +127,8 @@ TEST(Pulse, HitsOnAnOnsetListRelativeToTheTimeline) {
     EXPECT_NE(noList.errors[0].find("kick snare"), std::string::npos);
     const Timeline noFile = parse("onsets gone.onsets\n", file);
     ASSERT_FALSE(noFile.errors.empty());
-    EXPECT_NE(noFile.errors[0].find("demo.timeline:1: onsets file"), std::string::npos);
+    EXPECT_NE(noFile.errors[0].find("demo.timeline:1: onsets: "), std::string::npos)
+        << noFile.errors[0];
     EXPECT_FALSE(parse("pulse k 0 9 onsets kick base 0 peak 1 decay 1\n").errors.empty());
 }
 
@@ -168,7 +169,8 @@ TEST(Pulse, MistakesNameTheLineAndPulsesDumpAsPlainKeys) {
              "pulse g 0 9 beats 1,4 base 0 peak 1 decay 1",          // beat 4 is the next bar
              "pulse g 0 9 every 1 base 0 peak 1 decay 1 shape step", // no pulse to speak of
              "pulse g 0 9 every 1 base 0 peak 1 decay 1 colour 3",
-             "pulse g 0 2000000000 every 0.015625 base 0 peak 1 decay 1", // a typo's million
+             "pulse g 0 2000000000 every 0.015625 base 0 peak 1 decay 1", // a typo's hundred
+                                                                          // thousand
          }) {
         const Timeline t = parse(std::string("\n") + bad + "\n");
         ASSERT_EQ(t.errors.size(), 1u) << bad;

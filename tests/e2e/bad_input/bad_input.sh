@@ -101,12 +101,14 @@ CASES=(
 "obj-cut | OBJ model | cut (in the last face) | data/models/cut.obj | copy:$MODEL cut:-3 | ^## ERROR in @F line [0-9]+: face with 2 corners, a face needs 3 or more$ | once | -"
 "tl-missing | timeline | missing | data/demo.timeline | missing | ^synctool: cannot read @F: .+$ | once | -"
 "tl-empty | timeline | empty | data/demo.timeline | empty | ^synctool: 0 tracks written to | once | -"
-"tl-cut | timeline | cut | data/demo.timeline | cut:3001 | ^@F:[0-9]+: | once | -"
+"tl-cut | timeline | cut | data/demo.timeline | cut:3246 | ^@F:[0-9]+: | once | -"
 "tl-garbage | timeline | garbage | data/demo.timeline | garbage | ^@F:1: | - | -"
 "tl-folder | timeline | directory | data/demo.timeline | dir | @F | - | synctool: a directory"
 "tl-picture | timeline | wrong kind (a PNG) | data/demo.timeline | copy:data/textures/noise.png | ^@F:1: | - | -"
 "tl-row | timeline | absurd size (row 2^31) | data/demo.timeline | text:cam 2147483648 1 linear\n | ^@F:1: row 2147483648 is out of range | once | -"
 "tl-line | timeline | absurd size (one line of 3 MB) | data/demo.timeline | long-line | ^@F:1: | once | -"
+"on-missing | onset list | missing | data/demo.onsets | missing | ^data/demo.timeline:[0-9]+: onsets: @F: cannot read the onset file: .+$ | once | -"
+"on-garbage | onset list | garbage | data/demo.onsets | garbage | ^data/demo.timeline:[0-9]+: onsets: @F:[0-9]+: | - | -"
 )
 
 # ---- the runs -------------------------------------------------------------------------------
@@ -133,6 +135,8 @@ RUNS=(
 "tl-picture | synctool | exit 1, nothing written"
 "tl-row | synctool | exit 1, nothing written"
 "tl-line | synctool | exit 1, nothing written"
+"on-missing | synctool | exit 1, nothing written"
+"on-garbage | synctool | exit 1, nothing written"
 )
 
 # ---- helpers --------------------------------------------------------------------------------
@@ -246,7 +250,7 @@ make_root() {
         printf 'v -0.5 -0.5 0\nv 0.5 -0.5 0\nv 0.5 0.5 0\nv -0.5 0.5 0\nf 1 2 3\nf 1 3 4\n' >"$1/$MODEL"
         "$TOOL" lut 16 "$1/$LUT"
         ;;
-    synctool) cp "$TIMELINE" "$1/data/demo.timeline" ;;
+    synctool) cp "$TIMELINE" "$(dirname "$TIMELINE")/demo.onsets" "$1/data/" ;;
     esac
 }
 
