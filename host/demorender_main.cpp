@@ -4,6 +4,7 @@
 // For the people who make the demo (checking a moment without watching up to it, contact
 // sheets, a video for the party screen) and for our own tests. It works from the layout the
 // player uses: <root>/bin/demorender next to bin/render*.so, with data/ beside bin/.
+#include "command_line.h"
 #include "demo.h"
 #include "demorender_profile.h"
 #include "demorender_sync.h"
@@ -74,17 +75,10 @@ bool parseInt(const char* text, int64_t& value) {
     return true;
 }
 
-enum class Command {
-    Render,  // options filled in
-    Help,    // --help: the usage, on the standard output
-    Version, // --version
-    Misuse,  // a line on the standard error has said what is wrong; the usage follows it
-};
-
 // Reads the arguments in order; --help or --version ends the reading where it stands. Anything
 // but the forms of the usage text is Misuse. Nothing here needs the demo's files or a GPU.
-Command parseOptions(int argc, char** argv, Options& o) {
-    constexpr Command misuse = Command::Misuse;
+CommandLine parseOptions(int argc, char** argv, Options& o) {
+    constexpr CommandLine misuse = CommandLine::Misuse;
     bool haveTime = false, haveFrom = false, haveTo = false;
     for (int i = 1; i < argc; ++i) {
         const char* const arg = argv[i];
@@ -104,8 +98,8 @@ Command parseOptions(int argc, char** argv, Options& o) {
             return false;
         };
         const std::string name = arg;
-        if (name == "--help" || name == "-h") return Command::Help;
-        if (name == "--version") return Command::Version;
+        if (name == "--help" || name == "-h") return CommandLine::Help;
+        if (name == "--version") return CommandLine::Version;
         if (name == "--profile") {
             o.profile = true;
         } else if (name == "--sync-report") {
@@ -166,7 +160,7 @@ Command parseOptions(int argc, char** argv, Options& o) {
             std::fputs("demorender: --from must be 0 or more and not after --to\n", stderr);
             return misuse;
         }
-        return Command::Render;
+        return CommandLine::Run;
     }
     o.single = haveTime;
     if (haveTime == (haveFrom || haveTo) || (haveFrom != haveTo)) {
@@ -182,7 +176,7 @@ Command parseOptions(int argc, char** argv, Options& o) {
         return misuse;
     }
     if (o.out.empty()) o.out = o.single ? "frame.png" : "frames";
-    return Command::Render;
+    return CommandLine::Run;
 }
 
 bool writeFrame(const std::string& file, std::vector<uint8_t>& rgba) {
@@ -221,19 +215,9 @@ int makeVideo(const Options& o, const std::string& frameDir, const std::string& 
 
 int main(int argc, char** argv) {
     Options o;
-    switch (parseOptions(argc, argv, o)) {
-    case Command::Render:
-        break;
-    case Command::Help:
-        std::fputs(kUsage, stdout);
-        return 0;
-    case Command::Version:
-        std::printf("demorender %s\n", PROJECT_VERSION);
-        return 0;
-    case Command::Misuse:
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    const int answered =
+        answerCommandLine(parseOptions(argc, argv, o), "demorender", PROJECT_VERSION, kUsage);
+    if (answered >= 0) return answered;
     // Output paths belong to the caller's directory; the demo works from its root.
     const std::string out = absolute_path(o.out);
     if (!o.video.empty()) o.video = absolute_path(o.video);

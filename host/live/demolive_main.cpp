@@ -594,19 +594,9 @@ int Live::run() {
 
 int main(int argc, char** argv) {
     Live live;
-    switch (parseLiveOptions(argc, argv, live.options)) {
-    case LiveCommand::Run:
-        break;
-    case LiveCommand::Help:
-        std::fputs(kLiveUsage, stdout);
-        return 0;
-    case LiveCommand::Version:
-        std::printf("demolive %s\n", PROJECT_VERSION);
-        return 0;
-    case LiveCommand::Misuse:
-        std::fputs(kLiveUsage, stderr);
-        return 2;
-    }
+    const int answered = answerCommandLine(parseLiveOptions(argc, argv, live.options), "demolive",
+                                           PROJECT_VERSION, kLiveUsage);
+    if (answered >= 0) return answered;
     setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     // Paths from the command line and the screenshots belong to the caller's directory; the
     // demo works from its root.

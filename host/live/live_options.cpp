@@ -37,8 +37,8 @@ bool position(const char* option, const char* text, int64_t& ms) {
 
 } // namespace
 
-LiveCommand parseLiveOptions(int argc, char** argv, LiveOptions& o) {
-    constexpr LiveCommand misuse = LiveCommand::Misuse;
+CommandLine parseLiveOptions(int argc, char** argv, LiveOptions& o) {
+    constexpr CommandLine misuse = CommandLine::Misuse;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const int left = argc - 1 - i;
@@ -48,8 +48,8 @@ LiveCommand parseLiveOptions(int argc, char** argv, LiveOptions& o) {
                          n > 1 ? "s" : "");
             return false;
         };
-        if (arg == "--help" || arg == "-h") return LiveCommand::Help;
-        if (arg == "--version") return LiveCommand::Version;
+        if (arg == "--help" || arg == "-h") return CommandLine::Help;
+        if (arg == "--version") return CommandLine::Version;
         if (arg == "--paused") {
             o.paused = true;
         } else if (arg == "--fullscreen") {
@@ -79,5 +79,5 @@ LiveCommand parseLiveOptions(int argc, char** argv, LiveOptions& o) {
             return misuse;
         }
     }
-    return LiveCommand::Run;
+    return CommandLine::Run;
 }

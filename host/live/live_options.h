@@ -1,6 +1,8 @@
 // live_options.h - demolive's command line.
 #pragma once
 
+#include "command_line.h"
+
 #include <cstdint>
 #include <string>
 
@@ -17,14 +19,7 @@ struct LiveOptions {
 
 extern const char* const kLiveUsage;
 
-enum class LiveCommand {
-    Run,     // options filled in
-    Help,    // --help: the usage, on the standard output
-    Version, // --version
-    Misuse,  // a line on the standard error has said what is wrong; the usage follows it
-};
-
 // Reads the arguments in order; --help or --version ends the reading where it stands, so a
 // mistake before it is still one. Nothing here opens a window: asking for the usage works
 // without a display.
-LiveCommand parseLiveOptions(int argc, char** argv, LiveOptions& options);
+CommandLine parseLiveOptions(int argc, char** argv, LiveOptions& options);

@@ -116,6 +116,18 @@ check() { # check DESCRIPTION COMMAND...
     if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
 }
 has_line() { grep -qxF -- "$2" "$1"; }
+# refused USAGE_TEXT ARGS...: bin/demorender in $ROOT refuses each command line (one argument
+# string each, split on spaces) with exit code 2 and a usage naming USAGE_TEXT on stderr.
+refused() {
+    local usage=$1 bad code
+    shift
+    for bad in "$@"; do
+        (cd "$ROOT" && timeout 30 bin/demorender $bad >/dev/null 2>"$ROOT/bad.txt")
+        code=$?
+        check "refused: $bad (exit $code)" [ "$code" -eq 2 ]
+        check "  with the usage" grep -qF "$usage" "$ROOT/bad.txt"
+    done
+}
 first_line_is() { [[ "$(head -n 1 "$1")" == "$2" ]]; }
 last_line_is() { [[ "$(tail -n 1 "$1")" == "$2" ]]; }
 # lines_in_order FILE LINE...: each line appears, after the one before it.

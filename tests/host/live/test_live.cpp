@@ -100,7 +100,7 @@ TEST(LiveOptions, FlagsAndTheirMistakes) {
     ASSERT_EQ(parse({"--start", "b24", "--loop", "b88", "b92", "--solo", "march_scene", "--paused",
                      "--no-panel", "--timeline", "x.timeline"},
                     o),
-              LiveCommand::Run);
+              CommandLine::Run);
     EXPECT_EQ(o.startMs, 39724);
     EXPECT_TRUE(o.loop && o.paused && !o.panel);
     EXPECT_EQ(o.loopFromMs, msOfBeats(88 * 4));
@@ -116,15 +116,15 @@ TEST(LiveOptions, FlagsAndTheirMistakes) {
                                                {"--fast"},
                                                {"--solo"}}) {
         LiveOptions x;
-        EXPECT_EQ(parse(bad, x), LiveCommand::Misuse) << bad[0];
+        EXPECT_EQ(parse(bad, x), CommandLine::Misuse) << bad[0];
     }
     // --help and --version end the reading where they stand: a mistake after them is not read,
     // one before them still counts.
-    EXPECT_EQ(parse({"--start", "b2", "--help", "--fast"}, o), LiveCommand::Help);
-    EXPECT_EQ(parse({"-h"}, o), LiveCommand::Help);
-    EXPECT_EQ(parse({"--version", "--start"}, o), LiveCommand::Version);
-    EXPECT_EQ(parse({"--fast", "--help"}, o), LiveCommand::Misuse);
-    EXPECT_EQ(parse({}, o), LiveCommand::Run);
+    EXPECT_EQ(parse({"--start", "b2", "--help", "--fast"}, o), CommandLine::Help);
+    EXPECT_EQ(parse({"-h"}, o), CommandLine::Help);
+    EXPECT_EQ(parse({"--version", "--start"}, o), CommandLine::Version);
+    EXPECT_EQ(parse({"--fast", "--help"}, o), CommandLine::Misuse);
+    EXPECT_EQ(parse({}, o), CommandLine::Run);
 }
 
 class LiveSyncTest : public ::testing::Test {
