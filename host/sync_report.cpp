@@ -23,9 +23,10 @@ double median(std::vector<double> v) {
     return (v[mid] + *std::max_element(v.begin(), v.begin() + mid)) / 2;
 }
 
-bool countsFor(const SyncFrame& f, int scene) {
+// Frame i's change counts for `scene` when the scene was drawn in it and in the frame before.
+bool countsFor(const std::vector<SyncFrame>& frames, size_t i, int scene) {
     const uint32_t bit = 1u << scene;
-    return f.change >= 0 && (f.scenes & bit) && (f.scenesBefore & bit);
+    return i > 0 && (frames[i].scenes & bit) && (frames[i - 1].scenes & bit);
 }
 
 int binOf(double timeMs, double stepMs, int bins) {
@@ -59,7 +60,7 @@ void countHits(const SyncRecording& rec, const std::vector<double>& onsets,
             ++(row.*total);
             const int scene = static_cast<int>(s);
             auto above = [&](size_t j) {
-                return j < frames.size() && countsFor(frames[j], scene) &&
+                return j < frames.size() && countsFor(frames, j, scene) &&
                        frames[j].change > row.medianChange;
             };
             if (above(i) || above(i + 1)) ++(row.*hits);
@@ -106,13 +107,12 @@ bool syncAddFrame(SyncRecording& rec, double timeMs, const uint8_t* luma,
         bits |= 1u << (at - rec.sceneNames.begin());
     }
     const size_t n = size_t(kSyncLumaWidth) * kSyncLumaHeight;
-    SyncFrame f{timeMs, -1.0f, 0.0f, bits, 0};
+    SyncFrame f{timeMs, -1.0f, 0.0f, bits};
     long lumaSum = 0, diffSum = 0;
     for (size_t i = 0; i < n; ++i) lumaSum += luma[i];
     if (!rec.previous.empty()) {
         for (size_t i = 0; i < n; ++i) diffSum += std::abs(int(luma[i]) - int(rec.previous[i]));
         f.change = static_cast<float>(double(diffSum) / n);
-        f.scenesBefore = rec.frames.back().scenes;
     }
     f.meanLuma = static_cast<float>(double(lumaSum) / n);
     rec.frames.push_back(f);
@@ -133,11 +133,12 @@ std::vector<SceneSyncProfile> syncProfiles(const SyncRecording& rec, const Onset
         std::vector<double> sum(bins, 0.0), changes;
         std::vector<int> count(bins, 0);
         double lumaSum = 0;
-        for (const SyncFrame& f : rec.frames) {
+        for (size_t i = 0; i < rec.frames.size(); ++i) {
+            const SyncFrame& f = rec.frames[i];
             if (!(f.scenes & (1u << s))) continue;
             ++row.frames;
             lumaSum += f.meanLuma;
-            if (!countsFor(f, static_cast<int>(s))) continue;
+            if (!countsFor(rec.frames, i, static_cast<int>(s))) continue;
             const int bin = binOf(f.timeMs, rec.frameStepMs, bins);
             sum[bin] += f.change;
             ++count[bin];
@@ -162,7 +163,7 @@ std::vector<SceneSyncProfile> syncProfiles(const SyncRecording& rec, const Onset
         }
     }
     if (onsets) {
-        auto list = [&](const char* name) {
+        auto list = [&](const char* name) -> const std::vector<double>& {
             static const std::vector<double> none;
             auto it = onsets->lists.find(name);
             return it == onsets->lists.end() ? none : it->second;
@@ -325,10 +326,11 @@ void syncDrawPlot(const SyncRecording& rec, const std::vector<SceneSyncProfile>&
         canvas.text(label.substr(0, (kLabelWidth - 8) / (kGlyphAdvance * kCell)), 8, top + 4,
                     colour);
         double largest = 0;
-        for (const SyncFrame& f : frames)
-            if (countsFor(f, s)) largest = std::max(largest, double(f.change));
+        for (size_t i = 0; i < frames.size(); ++i)
+            if (countsFor(frames, i, s)) largest = std::max(largest, double(frames[i].change));
         // Where the scene is drawn, its band is tinted and its change stands up from the floor.
-        for (const SyncFrame& f : frames) {
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const SyncFrame& f = frames[i];
             if (!(f.scenes & (1u << s))) continue;
             const int x0 = xAt(f.timeMs), x1 = std::max(x0 + 1, xAt(f.timeMs + rec.frameStepMs));
             for (int x = x0; x < std::min(x1, plot.width); ++x)
@@ -337,7 +339,7 @@ void syncDrawPlot(const SyncRecording& rec, const std::vector<SceneSyncProfile>&
                     if (p[0] == kBackground.r && p[1] == kBackground.g && p[2] == kBackground.b)
                         p[0] = colour.r / 6, p[1] = colour.g / 6, p[2] = colour.b / 6;
                 }
-            if (!countsFor(f, s) || largest <= 0) continue;
+            if (!countsFor(frames, i, s) || largest <= 0) continue;
             const int h = static_cast<int>(std::lround(f.change / largest * (kBandHeight - 4)));
             canvas.fill(x0, bottom - h, x1, bottom, scaled(colour, 0.9f));
         }

@@ -34,10 +34,9 @@ void syncReduceToLuma(const uint8_t* rgba, int width, int height, uint8_t* luma)
 
 struct SyncFrame {
     double timeMs;
-    float change;          // < 0: nothing before it to compare with
-    float meanLuma;        // 0..255
-    uint32_t scenes;       // bit i: sceneNames[i] drawn
-    uint32_t scenesBefore; // the frame before's scenes (0 for the first)
+    float change;    // < 0: nothing before it to compare with
+    float meanLuma;  // 0..255
+    uint32_t scenes; // bit i: sceneNames[i] drawn
 };
 
 // Frames fed in time order at one rate. At most 32 scene names.
