@@ -20,18 +20,9 @@ int64_t msOfRow(int32_t row) {
 }
 
 bool readText(const std::string& path, std::string& text, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = path + ": cannot read: " + std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    const bool good = !std::ferror(f);
-    std::fclose(f);
-    if (!good) error = path + ": cannot read";
-    return good;
+    if (readTextFile(path, text)) return true;
+    error = path + ": cannot read: " + std::strerror(errno);
+    return false;
 }
 
 } // namespace

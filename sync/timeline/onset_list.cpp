@@ -73,17 +73,8 @@ bool parseOnsets(const std::string& text, const std::string& fileName, OnsetList
 
 bool readOnsets(const std::string& path, OnsetLists& out, const std::string& shownPath) {
     const std::string& name = shownPath.empty() ? path : shownPath;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
     std::string text;
-    bool good = f != nullptr;
-    if (f) {
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        good = !std::ferror(f);
-        std::fclose(f);
-    }
-    if (!good) {
+    if (!readTextFile(path, text)) {
         out.errors.push_back(name + ": cannot read the onset file: " + std::strerror(errno));
         return false;
     }

@@ -687,6 +687,19 @@ std::string dumpTrack(const std::string& name, const KeyTrack& track) {
     return text;
 }
 
+bool readTextFile(const std::string& path, std::string& text) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    const bool good = !std::ferror(f);
+    const int readError = errno;
+    std::fclose(f);
+    errno = readError;
+    return good;
+}
+
 std::string trackNameOfFile(const std::string& path) {
     std::string name = path.substr(path.find_last_of("/\\") + 1);
     if (name.size() > 6 && name.compare(name.size() - 6, 6, ".track") == 0)

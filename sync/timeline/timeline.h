@@ -79,3 +79,6 @@ std::string keyProblem(const TrackKey& key);
 std::string shownText(const std::string& text);
 // "data/sync/_cam_x.track" -> "cam_x".
 std::string trackNameOfFile(const std::string& path);
+// The whole file at `path` appended to `text` (an empty file is fine); false when it cannot be
+// opened or read (a directory opens but does not read), with errno saying why.
+bool readTextFile(const std::string& path, std::string& text);

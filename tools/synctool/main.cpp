@@ -34,23 +34,9 @@ static const char* const kUsage =
 // Enough to find the pattern; a broken file of a million lines still ends in one screen.
 const size_t kShownErrors = 100;
 
-// The whole file; false when it cannot be opened or read (a directory opens but not reads).
-static bool readText(const char* path, std::string& text) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    const bool good = !std::ferror(f);
-    const int readError = errno;
-    std::fclose(f);
-    errno = readError;
-    return good;
-}
-
 static int compile(const char* input, const char* outDir) {
     std::string text;
-    if (!readText(input, text)) {
+    if (!readTextFile(input, text)) {
         std::fprintf(stderr, "synctool: cannot read %s: %s\n", input, std::strerror(errno));
         return 1;
     }
