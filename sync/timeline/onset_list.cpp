@@ -12,10 +12,6 @@
 
 namespace {
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
 bool validName(const std::string& name) {
     if (name.empty()) return false;
     for (char c : name)
@@ -29,33 +25,18 @@ bool validName(const std::string& name) {
 
 bool parseOnsets(const std::string& text, const std::string& fileName, OnsetLists& out) {
     const size_t errorsBefore = out.errors.size();
-    long line = 0;
-    size_t p = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (p < text.size()) {
-        size_t lineEnd = text.find('\n', p);
-        if (lineEnd == std::string::npos) lineEnd = text.size();
-        ++line;
-        std::vector<std::string> words;
-        for (size_t i = p; i < lineEnd;) {
-            while (i < lineEnd && isSpace(text[i])) ++i;
-            if (i == lineEnd || text[i] == '#') break;
-            const size_t start = i;
-            while (i < lineEnd && !isSpace(text[i]) && text[i] != '#') ++i;
-            words.emplace_back(text, start, i - start);
-        }
-        p = lineEnd + 1;
-        if (words.empty()) continue;
+    forEachStatement(text, [&](long line, const std::vector<std::string>& words) {
         auto error = [&](const std::string& message) {
             out.errors.push_back(fileName + ":" + std::to_string(line) + ": " + message);
         };
         if (words.size() != 2) {
             error("an onset is: list time_ms");
-            continue;
+            return;
         }
         if (!validName(words[0])) {
             error("list name \"" + shownText(words[0]) +
                   "\" may only hold letters, digits, _ - and .");
-            continue;
+            return;
         }
         char* end = nullptr;
         errno = 0;
@@ -63,10 +44,10 @@ bool parseOnsets(const std::string& text, const std::string& fileName, OnsetList
         if (end != words[1].c_str() + words[1].size() || errno == ERANGE || !std::isfinite(ms) ||
             ms < 0) {
             error("time \"" + shownText(words[1]) + "\" is not a number of milliseconds >= 0");
-            continue;
+            return;
         }
         out.lists[words[0]].push_back(ms);
-    }
+    });
     for (auto& [name, times] : out.lists) std::sort(times.begin(), times.end());
     return out.errors.size() == errorsBefore;
 }

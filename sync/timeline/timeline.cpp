@@ -256,17 +256,20 @@ void placeKey(ParseState& st, const std::string& track, const PlacedKey& placed)
              " (" + other + ")");
 }
 
+// True when `name` can be a track name; otherwise an error says why.
+bool trackName(ParseState& st, const std::string& name) {
+    const std::string problem = trackNameProblem(name);
+    if (!problem.empty()) st.error(problem);
+    return problem.empty();
+}
+
 void parseKey(ParseState& st, const std::vector<std::string>& words) {
     if (words.size() != 4) {
         st.error("a key is: track position value interpolation");
         return;
     }
     const std::string& name = words[0];
-    const std::string problem = trackNameProblem(name);
-    if (!problem.empty()) {
-        st.error(problem);
-        return;
-    }
+    if (!trackName(st, name)) return;
     TrackKey key{};
     if (!parsePosition(st, words[1], key.row) || !parseValue(st, words[2], key.value) ||
         !parseInterpolation(st, words[3], key.interpolation))
@@ -335,33 +338,28 @@ bool parseDuration(ParseState& st, const std::string& what, const std::string& w
     return true;
 }
 
-// Hits of "every BEATS", "beats B,B,..." (beats of the bar), "pattern x...x..." (steps over a
-// bar) or "onsets LIST".
-bool parseHits(ParseState& st, const std::string& kind, const std::string& arg, int32_t fromRow,
-               int32_t toRow, std::vector<int32_t>& hits) {
-    if (kind == "onsets") {
-        if (!st.onsetsLine) {
-            st.error("pulse on onsets " + quoted(arg) +
-                     " needs an onsets statement (onsets FILE) before it");
-            return false;
-        }
-        const auto list = st.onsets.lists.find(arg);
-        if (list == st.onsets.lists.end()) {
-            std::string names;
-            for (const auto& [name, times] : st.onsets.lists) names += " " + name;
-            st.error("onset list " + quoted(arg) + " is not in " + shownText(st.out.onsetFile) +
-                     " (it has:" + (names.empty() ? std::string(" none") : names) + ")");
-            return false;
-        }
-        hits = timeHits(list->second, st.bpm, st.rowsPerBeat, fromRow, toRow);
-        if (hits.size() > kMaxPulseHits) {
-            st.error("pulse has more than " + std::to_string(kMaxPulseHits) + " hits");
-            return false;
-        }
-        return true;
+// The times of onset list `name` of the onsets file; null, after an error, when there is none.
+const std::vector<double>* onsetList(ParseState& st, const std::string& name) {
+    if (!st.onsetsLine) {
+        st.error("pulse on onsets " + quoted(name) +
+                 " needs an onsets statement (onsets FILE) before it");
+        return nullptr;
     }
-    double period = 4;
-    std::vector<double> offsets;
+    const auto list = st.onsets.lists.find(name);
+    if (list != st.onsets.lists.end()) return &list->second;
+    std::string names;
+    for (const auto& [listName, times] : st.onsets.lists) names += " " + listName;
+    st.error("onset list " + quoted(name) + " is not in " + shownText(st.out.onsetFile) +
+             " (it has:" + (names.empty() ? std::string(" none") : names) + ")");
+    return nullptr;
+}
+
+// The grid of "every BEATS", "beats B,B,..." (beats of the bar) or "pattern x...x..." (steps
+// over a bar): hits at k * period + each offset, in beats. False, after an error, for
+// anything else.
+bool parseGrid(ParseState& st, const std::string& kind, const std::string& arg, double& period,
+               std::vector<double>& offsets) {
+    period = 4;
     if (kind == "every") {
         if (readNumber(arg, period) != Number::Good || period < 1.0 / 64 || period > 1e6) {
             st.error("every " + quoted(arg) + ": the beats between hits, 1/64 to 1000000");
@@ -393,8 +391,24 @@ bool parseHits(ParseState& st, const std::string& kind, const std::string& arg, 
         st.error("pulse hits " + quoted(kind) + " are not every, beats, pattern or onsets");
         return false;
     }
+    return true;
+}
+
+// The hit rows in [fromRow, toRow) of a grid or of "onsets LIST".
+bool parseHits(ParseState& st, const std::string& kind, const std::string& arg, int32_t fromRow,
+               int32_t toRow, std::vector<int32_t>& hits) {
     bool tooMany = false;
-    hits = gridHits(period, offsets, st.rowsPerBeat, fromRow, toRow, kMaxPulseHits, tooMany);
+    if (kind == "onsets") {
+        const std::vector<double>* times = onsetList(st, arg);
+        if (!times) return false;
+        hits = timeHits(*times, st.bpm, st.rowsPerBeat, fromRow, toRow);
+        tooMany = hits.size() > kMaxPulseHits;
+    } else {
+        double period = 4;
+        std::vector<double> offsets;
+        if (!parseGrid(st, kind, arg, period, offsets)) return false;
+        hits = gridHits(period, offsets, st.rowsPerBeat, fromRow, toRow, kMaxPulseHits, tooMany);
+    }
     if (tooMany) st.error("pulse has more than " + std::to_string(kMaxPulseHits) + " hits");
     return !tooMany;
 }
@@ -410,11 +424,7 @@ void parsePulse(ParseState& st, const std::vector<std::string>& words) {
         return;
     }
     const std::string& name = words[1];
-    const std::string problem = trackNameProblem(name);
-    if (!problem.empty()) {
-        st.error(problem);
-        return;
-    }
+    if (!trackName(st, name)) return;
     Pulse pulse;
     if (!parsePosition(st, words[2], pulse.fromRow) || !parsePosition(st, words[3], pulse.toRow))
         return;
@@ -579,19 +589,27 @@ std::string keyProblem(const TrackKey& key) {
     return {};
 }
 
-bool parseTimeline(const std::string& text, const std::string& fileName, Timeline& out) {
-    ParseState st{fileName, 0, 145.0, 8.0, {}, {}, 0, 0, out};
+void forEachStatement(const std::string& text,
+                      const std::function<void(long, const std::vector<std::string>&)>& statement) {
     const char* p = text.data();
     const char* const end = p + text.size();
     // Some editors start UTF-8 text with a byte order mark; it would join the first word.
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) p += 3;
+    long line = 0;
     while (p < end) {
         const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
         if (!lineEnd) lineEnd = end;
-        ++st.line;
+        ++line;
         const std::vector<std::string> words = wordsOf(p, lineEnd);
         p = lineEnd == end ? end : lineEnd + 1;
-        if (words.empty()) continue;
+        if (!words.empty()) statement(line, words);
+    }
+}
+
+bool parseTimeline(const std::string& text, const std::string& fileName, Timeline& out) {
+    ParseState st{fileName, 0, 145.0, 8.0, {}, {}, 0, 0, out};
+    forEachStatement(text, [&](long line, const std::vector<std::string>& words) {
+        st.line = line;
         if (words[0] == "tempo")
             parseTempo(st, words);
         else if (words[0] == "onsets")
@@ -600,7 +618,7 @@ bool parseTimeline(const std::string& text, const std::string& fileName, Timelin
             parsePulse(st, words);
         else
             parseKey(st, words);
-    }
+    });
     for (const auto& [name, rows] : st.keys) {
         std::vector<TrackKey>& keys = out.tracks[name];
         for (const auto& [row, placed] : rows) keys.push_back(placed.key);

@@ -46,6 +46,7 @@
 
 #include "track.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -79,6 +80,12 @@ std::string keyProblem(const TrackKey& key);
 std::string shownText(const std::string& text);
 // "data/sync/_cam_x.track" -> "cam_x".
 std::string trackNameOfFile(const std::string& path);
+// Calls `statement` with the line number (from 1) and the words of every line of `text` that
+// has any before a "#"; words are split at blanks (space, tab, CR, VT, FF). A UTF-8 byte
+// order mark at the start is skipped. The timeline and the onset lists are both read this way.
+void forEachStatement(
+    const std::string& text,
+    const std::function<void(long line, const std::vector<std::string>& words)>& statement);
 // The whole file at `path` appended to `text` (an empty file is fine); false when it cannot be
 // opened or read (a directory opens but does not read), with errno saying why.
 bool readTextFile(const std::string& path, std::string& text);
