@@ -91,6 +91,11 @@ CommandLine parseOptions(int argc, char** argv, Options& o) {
             std::fprintf(stderr, "demorender: %s needs a value\n", arg);
             return false;
         };
+        auto text = [&](std::string& s) {
+            if (!take()) return false;
+            s = value;
+            return true;
+        };
         auto number = [&](int64_t& n) {
             if (!take()) return false;
             if (parseInt(value, n)) return true;
@@ -105,11 +110,9 @@ CommandLine parseOptions(int argc, char** argv, Options& o) {
         } else if (name == "--sync-report") {
             o.syncReport = true;
         } else if (name == "--onsets") {
-            if (!take()) return misuse;
-            o.onsets = value;
+            if (!text(o.onsets)) return misuse;
         } else if (name == "--sync-plot") {
-            if (!take()) return misuse;
-            o.plot = value;
+            if (!text(o.plot)) return misuse;
         } else if (name == "--time") {
             if (!number(o.time)) return misuse;
             haveTime = true;
@@ -128,11 +131,9 @@ CommandLine parseOptions(int argc, char** argv, Options& o) {
             }
             o.fps = static_cast<int>(n);
         } else if (name == "--out") {
-            if (!take()) return misuse;
-            o.out = value;
+            if (!text(o.out)) return misuse;
         } else if (name == "--video") {
-            if (!take()) return misuse;
-            o.video = value;
+            if (!text(o.video)) return misuse;
         } else {
             std::fprintf(stderr, "demorender: unknown option %s\n", arg);
             return misuse;
