@@ -71,21 +71,6 @@ std::map<std::string, Score> compare(const char* piece, const OnsetLists& truth,
     return scores;
 }
 
-OnsetLists toLists(const song::Events& events) {
-    OnsetLists lists;
-    auto ms = [](const std::vector<int64_t>& frames) {
-        std::vector<double> out;
-        for (int64_t f : frames) out.push_back(double(f) * 1000.0 / song::kRate);
-        return out;
-    };
-    lists.lists = {{"kick", ms(events.kick)},
-                   {"snare", ms(events.snare)},
-                   {"hat", ms(events.hat)},
-                   {"crash", ms(events.crash)},
-                   {"beat", ms(events.beat)}};
-    return lists;
-}
-
 // Kicks and snares: 95 % of them found and 95 % of what is found true, on time on average.
 void expectKicksAndSnaresFound(const std::map<std::string, Score>& s) {
     for (const char* list : {"kick", "snare"}) {
@@ -127,7 +112,7 @@ TEST(Onsets, FindTheDrumsAtAnotherTempoWithSwing) {
     ASSERT_EQ(run.status, 0);
     OnsetLists found;
     ASSERT_TRUE(parseOnsets(run.out, "synctool output", found));
-    const auto s = compare("128 swing", toLists(events), found);
+    const auto s = compare("128 swing", song::eventLists(events), found);
     expectKicksAndSnaresFound(s);
 }
 

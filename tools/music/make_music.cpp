@@ -14,22 +14,10 @@
 
 namespace {
 
-std::vector<double> toMs(const std::vector<int64_t>& frames) {
-    std::vector<double> ms;
-    ms.reserve(frames.size());
-    for (int64_t f : frames) ms.push_back(double(f) * 1000.0 / song::kRate);
-    return ms;
-}
-
 bool writeEvents(const char* path, const song::Events& events) {
-    OnsetLists lists;
-    lists.lists["kick"] = toMs(events.kick);
-    lists.lists["snare"] = toMs(events.snare);
-    lists.lists["hat"] = toMs(events.hat);
-    lists.lists["crash"] = toMs(events.crash);
-    lists.lists["beat"] = toMs(events.beat);
     const std::string text =
-        formatOnsets(lists, {"where make_music placed the drums of \"Vantaloid Tides\" (ms)"});
+        formatOnsets(song::eventLists(events),
+                     {"where make_music placed the drums of \"Vantaloid Tides\" (ms)"});
     std::FILE* f = std::fopen(path, "wb");
     if (!f) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();

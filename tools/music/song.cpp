@@ -2,6 +2,8 @@
 // then limits it to 16 bits.
 #include "song.h"
 
+#include "onset_list.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -414,6 +416,22 @@ std::vector<int16_t> render(int bars, const Style& style, Events* events) {
         }
     }
     return out;
+}
+
+OnsetLists eventLists(const Events& events) {
+    auto ms = [](const std::vector<int64_t>& frames) {
+        std::vector<double> out;
+        out.reserve(frames.size());
+        for (int64_t f : frames) out.push_back(double(f) * 1000.0 / kRate);
+        return out;
+    };
+    OnsetLists lists;
+    lists.lists = {{"kick", ms(events.kick)},
+                   {"snare", ms(events.snare)},
+                   {"hat", ms(events.hat)},
+                   {"crash", ms(events.crash)},
+                   {"beat", ms(events.beat)}};
+    return lists;
 }
 
 } // namespace song

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+struct OnsetLists;
+
 namespace song {
 
 constexpr int kRate = 44100;
@@ -59,5 +61,8 @@ int64_t beatFrame(int64_t beat);
 // fixed, so a short render is the start of the whole piece (up to echoes from later bars).
 // `events`, when given, receives what was placed.
 std::vector<int16_t> render(int bars, const Style& style = Style(), Events* events = nullptr);
+// The events as onset lists in milliseconds (kick, snare, hat, crash, beat): the truth that
+// detected onsets are held to.
+OnsetLists eventLists(const Events& events);
 
 } // namespace song
