@@ -16,6 +16,7 @@
 // grade or logo changes large parts of the picture by tens of levels).
 //
 // GOLDEN_UPDATE=1 rewrites the images instead (tests/support/make_golden.sh).
+#include "golden_tolerance.h"
 #include "image.h"
 
 #include <cmath>
@@ -33,10 +34,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kW = 320, kH = 180, kFactor = 4;
-constexpr double kMeanLimit = 3.0; // mean difference per channel, levels
-constexpr int kFarLevels = 48;     // a channel this far off counts as a far one ...
-constexpr int kFarPercent = 1;     // ... and at most this share of channels may be
+constexpr int kW = kGoldenWidth, kH = kGoldenHeight, kFactor = kGoldenFactor;
 
 // One frame to compare: the music time and the warm-up before it, both in ms.
 struct Shot {
@@ -143,14 +141,14 @@ bool check(const std::string& root, const std::string& golden, int ms, int warm,
         for (int c = 0; c < 3; ++c) {
             const int d = std::abs(int(frame[i + c]) - int(expected[i + c]));
             sum += d;
-            if (d > kFarLevels) ++far;
+            if (d > kGoldenFarLevels) ++far;
         }
     const double meanDiff = sum / (kW * kH * 3);
-    const bool ok = meanDiff < kMeanLimit && far < kW * kH * 3 * kFarPercent / 100;
+    const bool ok = meanDiff < kGoldenMeanLimit && far < kGoldenFarAllowed;
     std::printf("%s %d ms: mean difference %.2f levels (limit %.1f), %d channels off by more "
                 "than %d (limit %d)\n",
-                ok ? "ok" : "FAIL", ms, meanDiff, kMeanLimit, far, kFarLevels,
-                kW * kH * 3 * kFarPercent / 100);
+                ok ? "ok" : "FAIL", ms, meanDiff, kGoldenMeanLimit, far, kGoldenFarLevels,
+                kGoldenFarAllowed);
     if (!ok) {
         const std::string kept = golden.substr(0, golden.size() - 4) + ".actual.png";
         if (saveImagePng(kept, kW, kH, frame.data()))

@@ -5,6 +5,7 @@
 // reported once, at start-up); a second copy of it runs from one where the table's name holds
 // the identity table the asset generators make. Frames are compared as the golden frames are,
 // box-filtered to 320 x 180, with their far-channel limit and a tighter mean (below).
+#include "golden_tolerance.h"
 #include "module_loader.h"
 #include "scene_harness.h"
 
@@ -78,9 +79,8 @@ const SceneCase& sceneCase() {
 // held tighter than theirs (3 levels), which allow for other Mesa versions: both frames here
 // come from one rasteriser, and only the light march's wall-clock dither differs between them
 // (about 0.1 level). A lost depth of field moves the title's mean by 2.
-constexpr int kW = 320, kH = 180, kFactor = 4;
+constexpr int kW = kGoldenWidth, kH = kGoldenHeight, kFactor = kGoldenFactor;
 constexpr double kMeanLimit = 1.0;
-constexpr int kFarLevels = 48, kFarPercent = 1;
 
 using Frame = std::vector<int>; // kW x kH x 3 box means
 
@@ -108,7 +108,7 @@ Difference difference(const Frame& a, const Frame& b) {
     for (size_t i = 0; i < a.size(); ++i) {
         const int v = std::abs(a[i] - b[i]);
         d.mean += v;
-        d.far += v > kFarLevels;
+        d.far += v > kGoldenFarLevels;
     }
     d.mean /= double(a.size());
     return d;
@@ -223,7 +223,7 @@ TEST_F(LutFallback, TheMissingTableIsReportedOnceAtStartAndNeverPerFrame) {
 TEST_F(LutFallback, WithoutItsTableTheFrameIsTheIdentityGradedOne) {
     const Difference d = difference(ungraded, graded);
     EXPECT_LT(d.mean, kMeanLimit);
-    EXPECT_LT(d.far, kW * kH * 3 * kFarPercent / 100);
+    EXPECT_LT(d.far, kGoldenFarAllowed);
     EXPECT_GT(spread(ungraded), 5.0) << "a flat picture";
 }
 
