@@ -1,6 +1,7 @@
 // The compiled timeline (data/sync/) as the player reads it: which scenes are visible at every
 // 100 ms of the demo, and that each scene's tracks answer the drums the music plays.
 #include "song.h"
+#include "sync_grid.h"
 #include "sync_rocket.h"
 #include "track.h"
 
@@ -104,10 +105,9 @@ TEST(DemoTimeline, KicksAndSnaresOfEveryMainSectionHitThePicture) {
     };
     cSyncRocket sync;
     ASSERT_TRUE(sync.init(DEMO_DATA "/sync/", nullptr));
-    constexpr int kRowsPerBeat = kRowsPerBar / 4;
-    // A jump at the hit's row: the curve there against a hair before it.
-    auto jumps = [&](const char* track, int row) {
-        const int64_t at = int64_t(std::ceil(row * 60000.0 / 145.0 / kRowsPerBeat));
+    // A jump at the hit's beat: the curve there against a hair before it.
+    auto jumps = [&](const char* track, int beat) {
+        const int64_t at = int64_t(std::ceil(msAtBeat(beat)));
         const int64_t before = at - 3;
         return std::fabs(sync.getValue(track, &at) - sync.getValue(track, &before)) > 1e-3f;
     };
@@ -116,14 +116,14 @@ TEST(DemoTimeline, KicksAndSnaresOfEveryMainSectionHitThePicture) {
         for (int bar = s.fromBar; bar < s.toBar; ++bar) {
             const song::Bar plan = song::barPlan(bar);
             for (int beat = 0; beat < 4; ++beat) {
-                const int row = bar * kRowsPerBar + beat * kRowsPerBeat;
+                const int at = bar * 4 + beat;
                 if (plan.kick && !(plan.fill && beat == 3)) {
                     ++kicks;
-                    kickHits += jumps(s.kickTrack, row);
+                    kickHits += jumps(s.kickTrack, at);
                 }
                 if (s.snareTrack && plan.snare && beat % 2 == 1) {
                     ++snares;
-                    snareHits += jumps(s.snareTrack, row);
+                    snareHits += jumps(s.snareTrack, at);
                 }
             }
         }
