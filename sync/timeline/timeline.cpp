@@ -491,6 +491,35 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// The name between the quotes of a mark's words from words[2] on, blanks read as one space.
+bool quotedName(const std::vector<std::string>& words, std::string& name) {
+    if (words.size() < 3) return false;
+    std::string joined = words[2];
+    for (size_t i = 3; i < words.size(); ++i) joined += " " + words[i];
+    if (joined.size() < 2 || joined.front() != '"' || joined.back() != '"') return false;
+    name = joined.substr(1, joined.size() - 2);
+    return markNameProblem(name).empty();
+}
+
+// "mark POSITION "name"": a bookmark, listed for the editor and never compiled into keys.
+void parseMark(ParseState& st, const std::vector<std::string>& words) {
+    TimelineMark mark{0, {}, st.line};
+    if (!quotedName(words, mark.name)) {
+        st.error("a mark is: mark position \"name\" (a name without quotes, '#' or control "
+                 "characters)");
+        return;
+    }
+    if (!parsePosition(st, words[1], mark.row)) return;
+    st.out.marks.push_back(mark);
+}
+
+// A parse state for reading one word without a statement around it; errors are dropped.
+struct WordReader {
+    std::string file;
+    Timeline out;
+    ParseState st{file, 0, 145.0, 8.0, {}, {}, 0, 0, out};
+};
+
 // The words of [begin, end) up to a '#'.
 std::vector<std::string> wordsOf(const char* begin, const char* end) {
     std::vector<std::string> words;
@@ -616,6 +645,8 @@ bool parseTimeline(const std::string& text, const std::string& fileName, Timelin
             parseOnsetsStatement(st, words);
         else if (words[0] == "pulse")
             parsePulse(st, words);
+        else if (words[0] == "mark")
+            parseMark(st, words);
         else
             parseKey(st, words);
     });
@@ -724,4 +755,42 @@ std::string trackNameOfFile(const std::string& path) {
         name.resize(name.size() - 6);
     if (!name.empty() && name[0] == '_') name.erase(0, 1);
     return name;
+}
+
+bool readPositionWord(const std::string& word, const TimelineGrid& grid, int32_t& row) {
+    WordReader r;
+    r.st.bpm = grid.bpm;
+    r.st.rowsPerBeat = grid.rowsPerBeat;
+    return !word.empty() && parsePosition(r.st, word, row);
+}
+
+bool readValueWord(const std::string& word, float& value) {
+    WordReader r;
+    return parseValue(r.st, word, value);
+}
+
+bool readInterpolationWord(const std::string& word, int32_t& interpolation) {
+    WordReader r;
+    return parseInterpolation(r.st, word, interpolation);
+}
+
+bool readTempoStatement(const std::vector<std::string>& words, TimelineGrid& grid) {
+    WordReader r;
+    parseTempo(r.st, words);
+    if (!r.out.errors.empty()) return false;
+    grid = {r.st.bpm, r.st.rowsPerBeat};
+    return true;
+}
+
+bool readMarkName(const std::vector<std::string>& words, std::string& name) {
+    return !words.empty() && words[0] == "mark" && quotedName(words, name);
+}
+
+std::string markNameProblem(const std::string& name) {
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '#' || u < 0x20 || u == 0x7f)
+            return "mark name " + quoted(name) + " may not hold '\"', '#' or control characters";
+    }
+    return {};
 }

@@ -32,6 +32,12 @@
 //                  and the next hit rises from the value at that row. Shape: linear (the
 //                  default), smooth or ramp, for attack and decay alike.
 //
+//   mark <position> "<name>"                     a bookmark for the editor (it lists
+//                                                it); compile ignores it, no track changes.
+//                  The name is the text between the quotes, blanks inside it read as one
+//                  space; it holds no '"', no '#' (that starts a comment) and no control
+//                  characters. "tempo", "onsets", "pulse" and "mark" are not track names.
+//
 // Hand keys and pulse keys on one track are one list of keys: two on one row are an error,
 // whichever wrote them, naming both lines. The one exception is a pulse's closing cut: when
 // its last decay still runs at <to>, the pulse ends with a step key there holding the value
@@ -54,8 +60,16 @@
 // The longest track name: "_" + name + ".track" must fit a file name of 255 bytes.
 enum { kMaxTrackName = 255 - 7 };
 
+// A bookmark: a moment of the music worth jumping to. Nothing compiles from it.
+struct TimelineMark {
+    int32_t row;
+    std::string name;
+    long line; // of the mark statement, from 1
+};
+
 struct Timeline {
     std::map<std::string, std::vector<TrackKey>> tracks; // keys ascending by row
+    std::vector<TimelineMark> marks;                     // in text order
     std::vector<std::string> errors;                     // "file:line: message"
     std::vector<std::string> warnings;                   // the same; nothing is refused
     std::string onsetFile; // the onsets statement's file as opened (also when unusable), or ""
@@ -89,3 +103,23 @@ void forEachStatement(
 // The whole file at `path` appended to `text` (an empty file is fine); false when it cannot be
 // opened or read (a directory opens but does not read), with errno saying why.
 bool readTextFile(const std::string& path, std::string& text);
+
+// ---- words of statements ---------------------------------------------------------------------
+// The compiler's own readings of single words, for tools that rewrite the text and must agree
+// with it on what each line says (timeline_text.h). Each is false, reporting nothing, when the
+// word is not one.
+
+// The grid time positions are read on: a tempo statement sets it for the lines below it.
+struct TimelineGrid {
+    double bpm = 145.0;
+    double rowsPerBeat = 8.0;
+};
+bool readPositionWord(const std::string& word, const TimelineGrid& grid, int32_t& row);
+bool readValueWord(const std::string& word, float& value);
+bool readInterpolationWord(const std::string& word, int32_t& interpolation);
+// The grid of a whole tempo statement ("tempo", bpm, rows per beat).
+bool readTempoStatement(const std::vector<std::string>& words, TimelineGrid& grid);
+// The name of a whole mark statement ("mark", position, then the quoted name's words).
+bool readMarkName(const std::vector<std::string>& words, std::string& name);
+// Why `name` cannot be a mark's name (a quote, a '#', a control character); empty when it can.
+std::string markNameProblem(const std::string& name);

@@ -268,3 +268,27 @@ TEST(Timeline, WriteIsAllOrNothing) {
     EXPECT_NE(error.find(f.parent + "/missing"), std::string::npos) << error;
     EXPECT_EQ(entriesOf(f.parent), std::set<std::string>{"out"});
 }
+
+TEST(Timeline, MarksAreListedAndCompileNothing) {
+    const std::string keys = "tempo 145 8\na b0 0 step\na b4 1 linear\n";
+    const Timeline t = parse(keys + "mark b2:1.5 \"drop  one\"   # blanks read as one\n"
+                                    "mark 12 \"\"\nmark 1s \"x\"\n");
+    ASSERT_TRUE(t.errors.empty()) << t.errors[0];
+    ASSERT_EQ(t.marks.size(), 3u);
+    EXPECT_EQ(t.marks[0].row, 76);
+    EXPECT_EQ(t.marks[0].name, "drop one");
+    EXPECT_EQ(t.marks[0].line, 4);
+    EXPECT_EQ(t.marks[1].name, "");
+    EXPECT_EQ(t.marks[2].row, 19);
+    const Timeline plain = parse(keys);
+    ASSERT_EQ(t.tracks.size(), plain.tracks.size()); // no track named "mark", nothing else
+    EXPECT_EQ(t.tracks.at("a").size(), plain.tracks.at("a").size());
+    for (const char* bad : {"mark b2", "mark b2 drop", "mark \"drop\"", "mark b2 \"a\"b\"",
+                            "mark b2 \"unclosed", "mark b2:7 \"x\"", "mark b2 \"a\x01\""})
+        EXPECT_EQ(parse(std::string(bad) + "\n").errors.size(), 1u) << bad;
+    EXPECT_EQ(errorOf("mark b2 drop"),
+              "t.txt:1: a mark is: mark position \"name\" (a name without quotes, '#' or control "
+              "characters)");
+    // A '#' starts a comment even inside the quotes: the name is cut and so refused.
+    EXPECT_EQ(parse("mark b2 \"a # b\"\n").errors.size(), 1u);
+}

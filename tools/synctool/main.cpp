@@ -23,6 +23,7 @@ static const char* const kUsage =
     "      on each hit in [FROM, TO) rise from base to peak and fall back, compiled into keys;\n"
     "      HITS: every BEATS | beats B,B,.. (of the bar) | pattern x...x.x. (one bar of\n"
     "      steps) | onsets LIST. D: rows (3), beats (0.5beats), 150ms or 0.2s.\n"
+    "  mark POSITION \"NAME\"                   a bookmark for demolive; compiles to nothing\n"
     "POSITION is a row (64), a time rounded to the nearest row (12.5s, 1500ms, 1:02.5)\n"
     "or a bar and beat from 0, four beats a bar (b16, b16:2.5).\n"
     "INTERPOLATION is step, linear, smooth or ramp (or 0..3).\n"
