@@ -13,6 +13,14 @@
 //   3 markings      amber chevrons pointing down the tunnel, worn
 //   4 pipes         dark copper
 //   5 wreckage      scorched plate, cracks glowing with its damage
+//
+// Cost: llvmpipe shades eight pixels at once and runs both sides of every if for all of them,
+// so a chain of material branches would pay for every material's noise at every pixel (ten
+// value noises). What it does skip is the rest of a loop once none of the eight pixels is
+// still in it. So the noises are made in one loop, as many turns as the material reads (one
+// for plates and frames, three for chevrons, five for wreckage), each turn's coordinates
+// picked by the material, and the branches below only combine what it made: a run of
+// pixels pays for the most any of them needs, mostly one noise.
 
 uniform vec4 ws_lightpos;
 uniform vec4 diffcol;
@@ -40,10 +48,6 @@ float noise(vec2 p) {
                mix(hash(i + vec2(0.0, 1.0)), hash(i + vec2(1.0, 1.0)), f.x), f.y);
 }
 
-float fbm(vec2 p) {
-    return 0.5 * noise(p) + 0.3 * noise(p * 2.03) + 0.2 * noise(p * 4.01);
-}
-
 struct Look {
     vec3 albedo;
     vec3 emission;
@@ -66,6 +70,31 @@ void main() {
     Look look = Look(vec3(0.16, 0.18, 0.21), vec3(0.0), 40.0, 0.35);
     float occlusion = shade;
 
+    // The material's noise coordinates: the first (with its two finer octaves for a sum of
+    // three) and, for wreckage, the two crack noises.
+    vec2 first = material == 0   ? vec2(along * 0.35, around * 3.0)
+                 : material == 1 ? vec2(around * 40.0, along * 2.0)
+                 : material == 3 ? vec2(along * 0.9, acrossUnits * 0.9)
+                                 : vec2(along * 0.5, around * 4.0);
+    int turns = material == 0 || material == 1 ? 1 : material == 3 ? 3 : 5;
+    if (material == 2 || material == 4) turns = 0;
+    float octave0 = 0.0, octave1 = 0.0, octave2 = 0.0, coarseNoise = 0.0, fineNoise = 0.0;
+    for (int k = 0; k < turns; ++k) {
+        vec2 at = k == 0   ? first
+                  : k == 1 ? first * 2.03
+                  : k == 2 ? first * 4.01
+                  : k == 3 ? vec2(along * 1.1, around * 8.0)
+                           : vec2(along * 3.1 + 7.0, around * 21.0);
+        float value = noise(at);
+        octave0 = k == 0 ? value : octave0;
+        octave1 = k == 1 ? value : octave1;
+        octave2 = k == 2 ? value : octave2;
+        coarseNoise = k == 3 ? value : coarseNoise;
+        fineNoise = k == 4 ? value : fineNoise;
+    }
+    // fbm() of the first coordinates, term for term.
+    float sum3 = 0.5 * octave0 + 0.3 * octave1 + 0.2 * octave2;
+
     if (material == 0) {
         // Plates 12 long, the seams between them and along the facet edges.
         float plate = floor(along / 12.0 + 0.5);
@@ -77,13 +106,13 @@ void main() {
         // Rivets in rows beside the seams.
         vec2 rivetCell = vec2(fract(along / 1.5) - 0.5, abs(acrossUnits) - 4.25);
         float rivet = 1.0 - smoothstep(0.09, 0.14, length(rivetCell * vec2(1.5, 1.0)));
-        float grime = noise(vec2(along * 0.35, around * 3.0));
+        float grime = octave0;
         look.albedo = vec3(0.15, 0.17, 0.2) * tone * (0.75 + 0.5 * grime);
         look.albedo = mix(look.albedo, vec3(0.42, 0.44, 0.46), rivet);
         look.specular = 0.25 + 0.5 * rivet + 0.2 * (1.0 - grime);
         occlusion *= mix(0.25, 1.0, groove);
     } else if (material == 1) {
-        float brushed = noise(vec2(around * 40.0, along * 2.0));
+        float brushed = octave0;
         look.albedo = vec3(0.36, 0.38, 0.41) * (0.85 + 0.3 * brushed);
         look.gloss = 90.0;
         look.specular = 0.9;
@@ -94,7 +123,7 @@ void main() {
         // Chevrons pointing down the tunnel (+Y), paint worn off in patches.
         float chevron = fract((along - abs(acrossUnits) * 0.8) / 2.4);
         float paint = step(0.5, chevron);
-        float wear = smoothstep(0.35, 0.6, fbm(vec2(along * 0.9, acrossUnits * 0.9)));
+        float wear = smoothstep(0.35, 0.6, sum3);
         vec3 amber = vec3(0.95, 0.52, 0.06);
         vec3 black = vec3(0.03, 0.03, 0.035);
         look.albedo = mix(mix(black, amber, paint), vec3(0.15, 0.17, 0.2), wear * 0.6);
@@ -108,11 +137,11 @@ void main() {
         // Wreckage: its second coordinate is how broken it is, 0..1.
         float damage = shade;
         occlusion = 1.0;
-        float soot = fbm(vec2(along * 0.5, around * 4.0));
+        float soot = sum3;
         look.albedo = mix(vec3(0.13, 0.14, 0.16), vec3(0.04, 0.035, 0.03), damage * soot * 1.4);
         // Cracks along the ridges of two noises, the finer one branching off the coarse.
-        float coarse = 1.0 - abs(noise(vec2(along * 1.1, around * 8.0)) * 2.0 - 1.0);
-        float fine = 1.0 - abs(noise(vec2(along * 3.1 + 7.0, around * 21.0)) * 2.0 - 1.0);
+        float coarse = 1.0 - abs(coarseNoise * 2.0 - 1.0);
+        float fine = 1.0 - abs(fineNoise * 2.0 - 1.0);
         float glow = (pow(coarse, 28.0) + 0.6 * pow(fine, 36.0) * coarse) * damage;
         look.emission = vec3(1.6, 0.45, 0.08) * glow * 2.5 * max(diffcol.r, 0.3);
         look.specular = 0.2 * (1.0 - damage);
