@@ -32,8 +32,8 @@
 //                  and the next hit rises from the value at that row. Shape: linear (the
 //                  default), smooth or ramp, for attack and decay alike.
 //
-//   mark <position> "<name>"                     a bookmark for the editor (it lists
-//                                                it); compile ignores it, no track changes.
+//   mark <position> "<name>"                     a bookmark the editor lists; compile
+//                                                ignores it, so no track changes.
 //                  The name is the text between the quotes, blanks inside it read as one
 //                  space; it holds no '"', no '#' (that starts a comment) and no control
 //                  characters. "tempo", "onsets", "pulse" and "mark" are not track names.
