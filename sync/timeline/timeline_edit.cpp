@@ -69,14 +69,11 @@ void setLine(TimelineText& w, size_t at, const std::string& text) {
 
 // Why `track` has no key line at `row`, naming the pulse that writes a key there if one does.
 std::string noKey(const TimelineText& w, const std::string& track, int32_t row) {
-    std::string why = "no key of " + track + " at " + barOf(w, w.lines.size(), row);
-    for (size_t i = 0; i < w.lines.size(); ++i) {
-        const TimelineLine& l = w.lines[i];
-        if (l.kind == LINE_PULSE && l.track == track && l.row <= row && row <= l.toRow)
-            return why + " to edit: the pulse on line " + std::to_string(i + 1) +
-                   " writes the keys there (edit the pulse)";
-    }
-    return why;
+    const std::string why = "no key of " + track + " at " + barOf(w, w.lines.size(), row);
+    const int pulse = findPulseLine(w, track, row);
+    return pulse < 0 ? why
+                     : why + " to edit: the pulse on line " + std::to_string(pulse + 1) +
+                           " writes the keys there (edit the pulse)";
 }
 
 bool rowInRange(int64_t row) {

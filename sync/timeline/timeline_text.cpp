@@ -174,6 +174,16 @@ int findKeyLine(const TimelineText& text, const std::string& track, int32_t row)
     return -1;
 }
 
+int findPulseLine(const TimelineText& text, const std::string& track, int32_t row) {
+    int found = -1;
+    for (size_t i = 0; i < text.lines.size(); ++i) {
+        const TimelineLine& l = text.lines[i];
+        if (l.kind == LINE_PULSE && l.track == track && l.row <= row && row <= l.toRow)
+            found = int(i);
+    }
+    return found;
+}
+
 std::vector<int> trackLines(const TimelineText& text, const std::string& track) {
     std::vector<int> found;
     for (size_t i = 0; i < text.lines.size(); ++i) {

@@ -79,6 +79,9 @@ void replaceTimelineLines(TimelineText& text, size_t first, size_t count,
 
 // The first key line of `track` at `row`, or -1.
 int findKeyLine(const TimelineText& text, const std::string& track, int32_t row);
+// The pulse line of `track` whose range [from, to] holds `row` (its closing cut sits on `to`),
+// the last in text order when several do; -1 when none.
+int findPulseLine(const TimelineText& text, const std::string& track, int32_t row);
 // The key and pulse lines of `track`, in text order.
 std::vector<int> trackLines(const TimelineText& text, const std::string& track);
 // The section named `name`, or -1.

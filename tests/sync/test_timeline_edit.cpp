@@ -304,6 +304,9 @@ TEST(TimelineEdit, KeysOfANewTrackAndOutOfOrderMoves) {
     r = editDeleteKey(d.ed, "vol_vblur", 16 * 32 + 3 * 8);
     EXPECT_FALSE(r.applied);
     EXPECT_NE(r.message.find("the pulse on line"), std::string::npos) << r.message;
+    const int pulse = findPulseLine(d.ed.text, "vol_vblur", 16 * 32 + 3 * 8);
+    ASSERT_GE(pulse, 0);
+    EXPECT_EQ(d.ed.text.lines[size_t(pulse)].row, 16 * 32 + 16); // pulse vol_vblur b16:2 b24
     // Interpolations cycle in the word's own form.
     r = editCycleInterpolation(d.ed, "kaos_rot", 8 * 32);
     ASSERT_TRUE(r.applied);
