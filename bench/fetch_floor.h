@@ -20,7 +20,7 @@
 //             drawFetchFloor(&gfx, down, out.target); }));
 //
 // Both bodies end with glFinish and are timed alternately, so a busy neighbour on the machine
-// slows both alike; the medians are compared.
+// slows both alike; the medians are compared, of the wall clock and of the process's CPU time.
 #pragma once
 
 #include "gl_loader.h"
@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -126,39 +127,57 @@ inline void drawFetchFloor(igfxContext* gfx, const FetchFloor& floor, iRenderTar
 
 struct FloorRow {
     const char* pass;
-    double ms, floorMs; // medians
+    double ms, floorMs;       // wall-clock medians
+    double cpuMs, cpuFloorMs; // medians of the process's CPU time (llvmpipe's threads included)
 };
+
+// The process's CPU time in ms: on a machine shared with other work it moves far less than the
+// wall clock, so its ratio is the steadier one there.
+inline double processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
+}
 
 // One warm-up of each, then `runs` of the pass and of its floor, alternately.
 template <class Pass, class Floor>
 FloorRow compareWithFloor(const char* pass, int runs, Pass passBody, Floor floorBody) {
-    auto once = [](auto& body) {
+    struct Times {
+        std::vector<double> wall, cpu;
+    };
+    auto once = [](auto& body, Times& into) {
+        const double cpu = processCpuMs();
         const auto start = std::chrono::steady_clock::now();
         body();
         glFinish();
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
+        into.wall.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+        into.cpu.push_back(processCpuMs() - cpu);
     };
-    once(passBody);
-    once(floorBody);
-    std::vector<double> a, b;
+    Times warm, a, b;
+    once(passBody, warm);
+    once(floorBody, warm);
     for (int k = 0; k < runs; ++k) {
-        a.push_back(once(passBody));
-        b.push_back(once(floorBody));
+        once(passBody, a);
+        once(floorBody, b);
     }
     auto median = [](std::vector<double>& v) {
         std::sort(v.begin(), v.end());
         return v.empty() ? 0.0 : v[v.size() / 2];
     };
-    return {pass, median(a), median(b)};
+    return {pass, median(a.wall), median(b.wall), median(a.cpu), median(b.cpu)};
 }
 
 inline void printFloorHeader() {
-    std::printf("%-32s %9s %9s %7s\n", "pass", "ms", "floor ms", "ratio");
+    std::printf("%-32s %9s %9s %7s   %9s %9s %7s\n", "pass", "ms", "floor ms", "ratio", "cpu ms",
+                "cpu floor", "ratio");
 }
 
 inline void printFloorRow(const FloorRow& row) {
-    std::printf("%-32s %9.2f %9.2f %7.2f\n", row.pass, row.ms, row.floorMs,
-                row.floorMs > 0 ? row.ms / row.floorMs : 0.0);
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    std::printf("%-32s %9.2f %9.2f %7.2f   %9.2f %9.2f %7.2f\n", row.pass, row.ms, row.floorMs,
+                ratio(row.ms, row.floorMs), row.cpuMs, row.cpuFloorMs,
+                ratio(row.cpuMs, row.cpuFloorMs));
     std::fflush(stdout);
 }
