@@ -1,4 +1,5 @@
 #version 330 compatibility
+#extension GL_ARB_gpu_shader5 : require
 // Edge-directed anti-aliasing over the prepass output (colour, luma in alpha).
 //
 // A pixel whose neighbourhood has too little contrast passes through unchanged. Otherwise the
@@ -17,23 +18,49 @@ uniform vec4 fxaaQualityEdgeThresholdMin; // and absolutely, so that dark noise 
 in vec2 uv;
 layout(location = 0) out vec4 fragColor;
 
-// Probes along the edge after the first, one pixel apart near the pixel and doubling further
-// out: 1, 2, 3, 4, 5, 6, 8, 12, 20 pixels. On a software rasteriser the walk is half the cost of
-// the filter, so it stays short; a longer edge ends up blended as if it ended there.
-const int kSearchSteps = 8;
+// Probes along the edge after the first, one pixel apart near the pixel and wider further out:
+// 1, 2, 3, 4, 5, 6, 8, 12, 20 pixels. A longer edge ends up blended as if it ended there.
+const float kProbe[9] = float[9](1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 8.0, 12.0, 20.0);
+
+// On a software rasteriser every read costs about the same and every branch runs under a mask,
+// so the filter reads as little as it can: a gather of one channel brings a 2 x 2 block of
+// texels for the price of one filtered read. Its components x, y, z, w are the texels at
+// (left, top), (right, top), (right, bottom), (left, bottom) of the block around `corner`.
+vec4 lumaBlock(vec2 corner) {
+    return textureGather(tex0, corner, 3);
+}
 
 float lumaAt(vec2 p) {
     return textureLod(tex0, p, 0.0).a;
 }
 
+// Where the walk stands in each direction (x back, y ahead): pixels from this pixel, the luma
+// there less the edge's, and whether the walk has left the edge.
+vec2 g_reach;
+vec2 g_end;
+bvec2 g_done;
+float g_endContrast;
+
+// A probe `k` pixels out both ways; directions already off the edge keep where they stopped.
+void probe(float k, vec2 endLuma) {
+    bvec2 on = not(g_done);
+    g_reach = mix(g_reach, vec2(k), on);
+    g_end = mix(g_end, endLuma, on);
+    bvec2 off = greaterThanEqual(abs(endLuma), vec2(g_endContrast));
+    g_done = bvec2(max(vec2(g_done), vec2(on) * vec2(off)));
+}
+
 void main() {
     vec2 px = fxaaQualityRcpFrame.xy;
     vec4 centre = textureLod(tex0, uv, 0.0);
+    // The blocks below-left and above-right of the pixel hold it and six of its neighbours.
+    vec4 lower = lumaBlock(uv - 0.5 * px); // w, m, s, sw
+    vec4 upper = lumaBlock(uv + 0.5 * px); // n, ne, e, m
     float m = centre.a;
-    float n = lumaAt(uv + vec2(0.0, px.y));
-    float s = lumaAt(uv - vec2(0.0, px.y));
-    float e = lumaAt(uv + vec2(px.x, 0.0));
-    float w = lumaAt(uv - vec2(px.x, 0.0));
+    float n = upper.x;
+    float s = lower.z;
+    float e = upper.z;
+    float w = lower.x;
 
     float brightest = max(m, max(max(n, s), max(e, w)));
     float darkest = min(m, min(min(n, s), min(e, w)));
@@ -43,8 +70,8 @@ void main() {
         return;
     }
 
-    float ne = lumaAt(uv + px);
-    float sw = lumaAt(uv - px);
+    float ne = upper.y;
+    float sw = lower.w;
     float nw = lumaAt(uv + vec2(-px.x, px.y));
     float se = lumaAt(uv + vec2(px.x, -px.y));
 
@@ -63,37 +90,40 @@ void main() {
     bool towardsPlus = stepPlus >= stepMinus;
     vec2 side = towardsPlus ? across : -across;
     float edgeLuma = 0.5 * (m + (towardsPlus ? lumaPlus : lumaMinus));
-    float endContrast = 0.25 * max(stepPlus, stepMinus);
+    g_endContrast = 0.25 * max(stepPlus, stepMinus);
 
-    // Walk the line half a pixel towards the neighbour: while the edge goes on, linear filtering
-    // reads the mean of both sides there; where it ends, the reading leaves that mean.
+    // Walk the line half a pixel towards the neighbour: while the edge goes on, the mean of the
+    // texels either side of it stays the edge's luma; where it ends, it leaves that mean. Near
+    // the pixel one gather reads two probes of a direction, the block centred between them
+    // holding both pairs: along x its columns, along y its rows (back, the nearer probe is the
+    // right column or the top row).
     vec2 start = uv + 0.5 * side;
-    vec2 back = start - along;
-    vec2 ahead = start + along;
-    float endBack = lumaAt(back) - edgeLuma;
-    float endAhead = lumaAt(ahead) - edgeLuma;
-    bool doneBack = abs(endBack) >= endContrast;
-    bool doneAhead = abs(endAhead) >= endContrast;
-    float stride = 1.0;
-    for (int i = 0; i < kSearchSteps; ++i) {
-        if (doneBack && doneAhead) break;
-        if (i >= 5) stride *= 2.0;
-        if (!doneBack) {
-            back -= along * stride;
-            endBack = lumaAt(back) - edgeLuma;
-            doneBack = abs(endBack) >= endContrast;
-        }
-        if (!doneAhead) {
-            ahead += along * stride;
-            endAhead = lumaAt(ahead) - edgeLuma;
-            doneAhead = abs(endAhead) >= endContrast;
-        }
+    g_reach = vec2(0.0);
+    g_end = vec2(0.0);
+    g_done = bvec2(false);
+    for (int pair = 0; pair < 3; ++pair) {
+        if (all(g_done)) break;
+        float k = kProbe[2 * pair];
+        vec4 back = lumaBlock(start - (k + 0.5) * along);
+        vec4 ahead = lumaBlock(start + (k + 0.5) * along);
+        vec2 backNear = alongX ? back.yz : back.xy;
+        vec2 backFar = alongX ? back.xw : back.zw;
+        vec2 aheadNear = alongX ? ahead.xw : ahead.zw;
+        vec2 aheadFar = alongX ? ahead.yz : ahead.xy;
+        probe(k, vec2(backNear.x + backNear.y, aheadNear.x + aheadNear.y) * 0.5 - edgeLuma);
+        probe(k + 1.0, vec2(backFar.x + backFar.y, aheadFar.x + aheadFar.y) * 0.5 - edgeLuma);
     }
-    float distBack = alongX ? uv.x - back.x : uv.y - back.y;
-    float distAhead = alongX ? ahead.x - uv.x : ahead.y - uv.y;
+    // Further out one filtered read per probe, half-way between the two texels.
+    for (int i = 6; i < 9; ++i) {
+        if (all(g_done)) break;
+        float k = kProbe[i];
+        probe(k, vec2(lumaAt(start - k * along), lumaAt(start + k * along)) - edgeLuma);
+    }
+    float distBack = g_reach.x * (alongX ? px.x : px.y);
+    float distAhead = g_reach.y * (alongX ? px.x : px.y);
     bool backNearer = distBack < distAhead;
     float nearest = min(distBack, distAhead);
-    float nearEnd = backNearer ? endBack : endAhead;
+    float nearEnd = backNearer ? g_end.x : g_end.y;
 
     // Only at the end where the far side turns to this pixel's side does the stair step cut
     // through this pixel; at the other end the pixel lies fully on its own side.

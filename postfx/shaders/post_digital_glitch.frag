@@ -30,12 +30,10 @@ void main() {
     float seed = floor(parms.x * 8.0);
     vec2 grid = vec2(16.0, 9.0) * (1.0 + floor(rand(vec3(seed, 0.0, 1.0)) * 3.0));
     vec2 block = floor(uv * grid);
-    vec4 picture = texture(tex0, uv);
-    if (rand(vec3(block, seed)) >= 0.5 * parms.y) {
-        colour = picture;
-        return;
-    }
+    // A pixel shows either the picture or the moved patch, never both: the place to read is
+    // chosen first, so every pixel pays for one fetch.
+    bool hit = rand(vec3(block, seed)) < 0.5 * parms.y;
     float shift = (rand(vec3(block, seed + 0.5)) - 0.5) * 0.25;
-    vec4 moved = texture(tex0, vec2(fract(uv.x + shift), uv.y));
-    colour = rand(vec3(block.yx, seed)) < 0.3 ? moved.gbra : moved;
+    vec4 read = texture(tex0, hit ? vec2(fract(uv.x + shift), uv.y) : uv);
+    colour = hit && rand(vec3(block.yx, seed)) < 0.3 ? read.gbra : read;
 }

@@ -33,10 +33,11 @@ float rand(vec3 p) {
 void main() {
     float jitter = rand(vec3(floor(gl_FragCoord.xy), time_s.x));
     vec2 reach = blurdir.xy * tex0siz.zw;
+    // Tap i sits at (i + jitter) / kTaps * 2 - 1 of the reach: the first tap and the spacing
+    // are worked out once, so each tap costs one multiply-add before its fetch.
+    vec2 spacing = reach * (2.0 / float(kTaps));
+    vec2 first = uv + (jitter * (2.0 / float(kTaps)) - 1.0) * reach;
     vec4 sum = vec4(0.0);
-    for (int i = 0; i < kTaps; ++i) {
-        float t = (float(i) + jitter) / float(kTaps) * 2.0 - 1.0;
-        sum += texture(tex0, uv + t * reach);
-    }
-    colour = sum / float(kTaps);
+    for (int i = 0; i < kTaps; ++i) sum += texture(tex0, first + float(i) * spacing);
+    colour = sum * (1.0 / float(kTaps));
 }

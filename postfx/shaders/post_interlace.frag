@@ -12,11 +12,8 @@ void main() {
     // Derivatives only mean something while every fragment of the quad still runs.
     vec2 rowBelow = uv - vec2(0.0, dFdy(uv).y);
     bool dropped = mod(floor(gl_FragCoord.y), 2.0) >= 1.0;
-    if (!dropped) {
-        fragColor = texture(tex0, uv);
-    } else if (fill.x > 0.5) {
-        fragColor = texture(tex0, rowBelow);
-    } else {
-        discard;
-    }
+    // One fetch, from the row shown. The discard comes last: a software rasteriser runs what
+    // follows an early discard under a mask anyway, and pays for the early one on top.
+    fragColor = texture(tex0, dropped ? rowBelow : uv);
+    if (dropped && fill.x <= 0.5) discard;
 }
