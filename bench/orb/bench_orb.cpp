@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -45,6 +46,34 @@ void drawLogo(gfxContext& gfx, float c) {
     gfx.setMatrix("brusqua_logo", "modelmatIT", identity);
     gfx.setVector("brusqua_logo", "ws_lightpos", light);
     if (iModel* logo = gfx.model("logo_brusqua2")) logo->draw(&gfx);
+}
+
+// The floor of a pass whose taps read single texels (texelFetch) and whose own pixel is one
+// filtered read, as the radial blur's: tap 0 filtered at the pixel, the rest unfiltered at
+// their offsets in texels (held inside the picture, as the pass's taps always are), all
+// summed. makeFetchFloor builds filtered reads only.
+FetchFloor makeTexelFetchFloor(igfxContext* gfx, const std::string& name, TextureHandle* texture,
+                               const std::vector<FloorTap>& taps) {
+    std::string glsl = "#version 330 compatibility\nuniform sampler2D s0;\nin vec2 uv;\n"
+                       "layout(location = 0) out vec4 fragColor;\nvoid main() {\n"
+                       "    vec4 sum = texture(s0, uv);\n";
+    char line[160];
+    for (size_t k = 1; k < taps.size(); ++k) {
+        std::snprintf(line, sizeof line,
+                      "    sum += texelFetch(s0, ivec2(clamp(gl_FragCoord.xy + vec2(%.9g, %.9g), "
+                      "vec2(0.5), vec2(%d.5, %d.5))), 0);\n",
+                      taps[k].dx, taps[k].dy, texture->width - 1, texture->height - 1);
+        glsl += line;
+    }
+    glsl += "    fragColor = sum;\n}\n";
+    const std::string file = "/tmp/fetch_floor_" + std::to_string(getpid()) + "_" + name + ".frag";
+    if (FILE* f = std::fopen(file.c_str(), "w")) {
+        std::fputs(glsl.c_str(), f);
+        std::fclose(f);
+    }
+    gfx->loadShader(name, "data/shaders/post_passthrough.vert", file);
+    std::remove(file.c_str());
+    return FetchFloor{name, {{"sampler2D", texture}}, {"s0"}};
 }
 
 } // namespace
@@ -121,7 +150,9 @@ int main(int argc, char** argv) {
 
     // The radial blur next to its fetch floor: the picture's own texel and 24 taps along the
     // line towards the centre, laid out as they fall for a pixel at the frame's mean distance
-    // from the centre (about 390 pixels), the streak's share of it growing with the glow.
+    // from the centre (about 390 pixels), the streak's share of it growing with the glow. The
+    // taps read single texels; the floor of filtered taps is printed beside it, as that is
+    // what they were.
     std::printf("the scene's own pass against its fetch floor\n");
     printFloorHeader();
     for (const Look& look : looks) {
@@ -131,16 +162,22 @@ int main(int argc, char** argv) {
             const float at = reach * (float(k) + 0.5f) / 24.0f;
             taps.push_back({0, -at * 0.8f, -at * 0.6f});
         }
-        char name[32], what[40];
-        std::snprintf(name, sizeof name, "floor_radial_%d", int(look.radits * 10.0f));
+        const int tenths = int(look.radits * 10.0f);
+        const std::string unfiltered = "floor_radial_texel_" + std::to_string(tenths);
+        const std::string filtered = "floor_radial_filtered_" + std::to_string(tenths);
+        const FetchFloor texelFloor = makeTexelFetchFloor(&gfx, unfiltered, picture, taps);
+        const FetchFloor filteredFloor =
+            makeFetchFloor(&gfx, filtered, {{"sampler2D", picture}}, taps);
+        auto pass = [&] {
+            postRadialBlur(&gfx, picture, &out.target, s, orb::kRadialDistance, look.radits);
+        };
+        char what[48];
         std::snprintf(what, sizeof what, "radial blur (%.1f)", double(look.radits));
-        const FetchFloor floor = makeFetchFloor(&gfx, name, {{"sampler2D", picture}}, taps);
-        printFloorRow(compareWithFloor(
-            what, n,
-            [&] {
-                postRadialBlur(&gfx, picture, &out.target, s, orb::kRadialDistance, look.radits);
-            },
-            [&] { drawFetchFloor(&gfx, floor, out.target); }));
+        printFloorRow(
+            compareWithFloor(what, n, pass, [&] { drawFetchFloor(&gfx, texelFloor, out.target); }));
+        std::snprintf(what, sizeof what, "  floor of filtered taps");
+        printFloorRow(compareWithFloor(what, n, pass,
+                                       [&] { drawFetchFloor(&gfx, filteredFloor, out.target); }));
     }
 
     std::printf("frame against the sum of its steps (goal: frame <= 1.2 x sum)\n");

@@ -14,10 +14,10 @@
 //   4 pipes         dark copper
 //   5 wreckage      scorched plate, cracks glowing with its damage
 //
-// Cost: llvmpipe shades eight pixels at once and runs both sides of every if for all of them,
-// so a chain of material branches would pay for every material's noise at every pixel (ten
-// value noises). What it does skip is the rest of a loop once none of the eight pixels is
-// still in it. So the noises are made in one loop, as many turns as the material reads (one
+// Cost: llvmpipe shades several pixels at once and runs both sides of every if for all of
+// them, so a chain of material branches paid for every material's noise at every pixel (ten
+// value noises). What it does skip is the rest of a loop once none of those pixels is still
+// in it. So the noises are made in one loop, as many turns as the material reads (one
 // for plates and frames, three for chevrons, five for wreckage), each turn's coordinates
 // picked by the material, and the branches below only combine what it made: a run of
 // pixels pays for the most any of them needs, mostly one noise.
