@@ -13,9 +13,12 @@
 #include "gl_loader.h"
 #include "gpu_timer.h"
 #include "image.h"
+#include "key_editor.h"
 #include "live_options.h"
 #include "live_sync.h"
 #include "module_loader.h"
+#include "music_energy.h"
+#include "onset_list.h"
 #include "panel.h"
 #include "shader_reload.h"
 #include "sound_module.h"
@@ -91,6 +94,9 @@ class Live {
     void present();
     void writeShot();
     void collectGpuTimes();
+    void applyEdit(const EditorAction& action);
+    void followEdits();
+    void loadOnsets();
 
     static void observeScene(cRenderModuleBase* scene, bool after);
 
@@ -122,6 +128,12 @@ class Live {
     std::deque<Clock::time_point> frameTimes_;
     std::vector<PanelSceneTime> sceneTimes_;
     std::vector<cRenderModuleBase*> drawnScenes_;
+    // The key editor: its view of the text, the onsets and the music's loudness for its strip,
+    // and the tracks the scenes read this frame (kept, not rebuilt, from frame to frame).
+    KeyEditor editor_;
+    OnsetLists onsets_;
+    MusicEnergyJob energy_;
+    std::vector<TrackReader> readers_;
 
     static Live* self_;
 };
@@ -193,7 +205,14 @@ void Live::toggleLoop() {
 void Live::onKey(const SDL_KeyboardEvent& key) {
     const SDL_Keycode k = key.keysym.sym;
     const bool shift = key.keysym.mod & KMOD_SHIFT, ctrl = key.keysym.mod & KMOD_CTRL;
+    const bool alt = key.keysym.mod & KMOD_ALT;
     const int64_t t = now();
+    // The key editor's keys first: none of them is a transport key without its modifier.
+    const EditorAction edit = keyEditorKey(editor_, {int32_t(k), shift, ctrl, alt}, t);
+    if (edit.handled) {
+        applyEdit(edit);
+        return;
+    }
     auto step = [&](SeekUnit unit, int direction, const char* what) {
         seek(seekTarget(t, unit, direction),
              std::string("seek ") + (direction > 0 ? "+1 " : "-1 ") + what);
@@ -272,6 +291,32 @@ bool Live::pumpEvents() {
     return !quit_;
 }
 
+// An edit wrote the text: its tracks are compiled again at once, so the next frame shows it,
+// and the file watch is told, so the save is not taken for someone else's.
+void Live::applyEdit(const EditorAction& action) {
+    if (action.wrote) {
+        reloadTimeline();
+        timelineWatch_.poll();
+    }
+    if (action.seek) seek(action.seekMs, "seek edit");
+    if (!action.status.empty()) {
+        note(action.status);
+        status(action.status);
+    }
+}
+
+// A save from outside (a text editor) reaches the editor's view too, not only the tracks.
+void Live::followEdits() {
+    std::string error;
+    if (editor_.writable && editorCheckFile(editor_.text, error))
+        note("key editor: the timeline changed on disk and was read again");
+}
+
+void Live::loadOnsets() {
+    onsets_ = OnsetLists{};
+    if (!sync_.onsetFile().empty()) readOnsets(sync_.onsetFile(), onsets_);
+}
+
 void Live::reloadTimeline() {
     std::string error;
     size_t count = 0;
@@ -281,6 +326,7 @@ void Live::reloadTimeline() {
     if (loaded) {
         spans_ = sync_.spans();
         timelineError_.clear();
+        loadOnsets();
         char took[32];
         std::snprintf(took, sizeof took, "%.1f", msSince(start));
         const std::string what = "reload timeline " + timelinePath + ": " + std::to_string(count) +
@@ -312,7 +358,10 @@ void Live::pollFiles() {
     // Often enough that a save shows within a frame or two; a stat per file costs microseconds.
     if (msSince(lastPoll_) < 50.0) return;
     lastPoll_ = Clock::now();
-    if (!timelineWatch_.poll().empty()) reloadTimeline();
+    if (!timelineWatch_.poll().empty()) {
+        reloadTimeline();
+        followEdits();
+    }
 
     // One status line per changed file, whichever programs it is part of.
     std::vector<ShaderReload> results = shaders_.poll();
@@ -350,6 +399,7 @@ void Live::observeScene(cRenderModuleBase* scene, bool after) {
     Live& live = *self_;
     live.sync_.setRecording(!after);
     if (!after) {
+        live.sync_.setReader(scene->name());
         live.gpu_.begin(scene);
         live.sceneStart_ = Clock::now();
         return;
@@ -406,6 +456,13 @@ void Live::drawFrame() {
                                      }),
                       sceneTimes_.end());
     if (shotPending_) writeShot();
+
+    readers_.clear();
+    const std::vector<const LiveTrack*>& read = sync_.readThisFrame();
+    const std::vector<const char*>& by = sync_.readersThisFrame();
+    for (size_t i = 0; i < read.size(); ++i)
+        readers_.push_back({read[i]->name, by[i] ? std::string_view(by[i]) : std::string_view()});
+    keyEditorSetColumns(editor_, readers_);
 }
 
 void Live::writeShot() {
@@ -470,7 +527,6 @@ void Live::present() {
         view.loopFromMs = loop_.fromMs;
         view.loopToMs = loop_.toMs;
         view.spans = &spans_;
-        view.tracks = &sync_.readThisFrame();
         view.fps = fps_;
         view.cpuFrameMs = cpuFrameMs_;
         view.gpuFrameMs = gpuFrameMs_;
@@ -478,10 +534,24 @@ void Live::present() {
         view.messages = &messages_;
         view.error = !timelineError_.empty() ? &timelineError_ : &shaderError_;
         view.showPanel = panelShown_;
+        view.trackView.editor = &editor_;
+        view.trackView.onsets = &onsets_;
+        view.trackView.energy = energy_.ready() ? &energy_.energy() : nullptr;
+        view.trackView.timeMs = view.timeMs;
         const PanelRequests asked = panelDraw(view);
         if (asked.togglePause) setPaused(!paused_);
         if (asked.toggleLoop) toggleLoop();
         if (asked.seek) seek(asked.seekMs, "seek panel");
+        const TrackViewRequests& edit = asked.trackView;
+        if (edit.setValue) applyEdit(keyEditorSetValue(editor_, edit.value, view.timeMs));
+        if (edit.addMark) applyEdit(keyEditorAddMark(editor_, edit.markName, view.timeMs));
+        if (edit.pin) {
+            std::string why;
+            if (keyEditorPin(editor_, edit.pinName, why))
+                status("track " + edit.pinName + " shown");
+            else
+                status("track not shown: " + why);
+        }
     }
 
     glColorMask(mask[0], mask[1], mask[2], mask[3]);
@@ -514,6 +584,7 @@ int Live::run() {
         watchOnsetFile();
         if (loaded) {
             std::printf("live: timeline %s: %zu tracks\n", timelinePath.c_str(), count);
+            loadOnsets();
         } else {
             std::fprintf(stderr,
                          "## ERROR: timeline not loaded, playing data/sync/ until it is:\n%s\n",
@@ -523,6 +594,10 @@ int Live::run() {
         }
     }
 
+    keyEditorOpen(editor_, timelinePath);
+    if (!editor_.writable)
+        std::printf("live: key editor read-only: %s\n", editor_.readOnlyWhy.c_str());
+
     DemoSetup setup;
     setup.fullScreen = options.fullScreen;
     setup.show = true;
@@ -530,6 +605,7 @@ int Live::run() {
     setup.sync = &sync_;
     demoInitialiseWith(setup);
     parts_ = demoParts();
+    if (!parts_.sound->file_image.empty()) energy_.start(parts_.sound->file_image);
     SDL_Window* window = parts_.window->handle();
     SDL_SetWindowTitle(window, "demolive");
     SDL_SetWindowResizable(window, SDL_TRUE);

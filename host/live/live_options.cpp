@@ -23,7 +23,14 @@ const char* const kLiveUsage =
     "Keys: Space pause/play, Left/Right a beat, Shift+Left/Right or Down/Up a bar,\n"
     "Ctrl+Left/Right or PageUp/PageDown a section (8 bars), Tab/Shift+Tab next/previous\n"
     "scene, Home the start, l loop on/off, [ ] loop from this bar / to the next bar line,\n"
-    "m mute, F1 the panel, F12 or s a screenshot, Escape or q quit.\n";
+    "m mute, F1 the panel, F12 or s a screenshot, Escape or q quit.\n"
+    "Key editor (at the playhead's row; the text is rewritten, only the lines an edit concerns):\n"
+    ", . pick the track column, digits - . type a value and Enter sets it (Enter alone inserts\n"
+    "a key holding the curve's value), Ctrl+Up/Down add/take the step, Ctrl+1..4 the step\n"
+    "0.1/1/10/100, i interpolation, Delete or x delete, Alt+Left/Right move by the snap, g snap\n"
+    "row/beat/bar, v selection on/off, Ctrl+C/Ctrl+V copy/paste, Ctrl+Z undo, Ctrl+Y or\n"
+    "Ctrl+Shift+Z redo, n/p next/previous key, b bookmark here, ' ; next/previous bookmark,\n"
+    "z/Z zoom in/out.\n";
 
 namespace {
 

@@ -64,6 +64,7 @@ bool LiveSync::load(const std::string& path, std::string& error, size_t& trackCo
     tracks_.swap(tracks);
     byName_.swap(byName);
     readThisFrame_.clear(); // it pointed into the old tracks
+    readers_.clear();
     loaded_ = true;
     files_.reset();
     trackCount = tracks_.size();
@@ -102,6 +103,7 @@ float LiveSync::getValue(const char* name, const int64_t* timeMs) {
     if (recording_ && track->readInFrame != frame_) {
         track->readInFrame = frame_;
         readThisFrame_.push_back(track);
+        readers_.push_back(reader_);
     }
     return valueAt(*track, ms);
 }

@@ -63,12 +63,17 @@ class LiveSync final : public iSync {
     void beginFrame() {
         ++frame_;
         readThisFrame_.clear();
+        readers_.clear();
+        reader_ = nullptr;
     }
     // Only reads while recording is on are listed: the player turns it on while a scene
     // renders, so dispatch's look at every scene's visibility is left out.
     void setRecording(bool on) { recording_ = on; }
-    // Tracks of the timeline read since beginFrame, in order of first read.
+    // Tracks of the timeline read since beginFrame, in order of first read, and beside each the
+    // scene that read it first (the name last given to setReader; null before any).
     const std::vector<const LiveTrack*>& readThisFrame() const { return readThisFrame_; }
+    const std::vector<const char*>& readersThisFrame() const { return readers_; }
+    void setReader(const char* scene) { reader_ = scene; }
     const LiveTrack* find(std::string_view name) const;
     // The value of `track` at `ms`, as getValue gives it.
     static float valueAt(const LiveTrack& track, int64_t ms);
@@ -82,6 +87,8 @@ class LiveSync final : public iSync {
     std::vector<std::unique_ptr<LiveTrack>> tracks_;
     std::unordered_map<std::string_view, LiveTrack*> byName_; // keys view the tracks' names
     std::vector<const LiveTrack*> readThisFrame_;
+    std::vector<const char*> readers_; // beside readThisFrame_
+    const char* reader_ = nullptr;
     std::vector<std::string> sceneNames_;
     std::string solo_;
     uint32_t frame_ = 1;

@@ -3,6 +3,7 @@
 // context's state cache stays true.
 #include "panel.h"
 
+#include "sync_grid.h"
 #include "transport.h"
 
 #include <imgui.h>
@@ -61,6 +62,12 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
         draw->AddRectFilled(ImVec2(xOf(view.loopFromMs), origin.y),
                             ImVec2(xOf(view.loopToMs), origin.y + height),
                             IM_COL32(255, 255, 255, 40));
+    if (view.trackView.editor)
+        for (const TimelineMark& m : view.trackView.editor->text.compiled.marks) {
+            const float x = xOf(int64_t(msAtRow(double(m.row))));
+            draw->AddTriangleFilled(ImVec2(x - 4, origin.y), ImVec2(x + 4, origin.y),
+                                    ImVec2(x, origin.y + 7), IM_COL32(255, 210, 60, 255));
+        }
     draw->AddLine(ImVec2(xOf(view.timeMs), origin.y), ImVec2(xOf(view.timeMs), origin.y + height),
                   IM_COL32(255, 60, 60, 255), 2.0f);
 
@@ -72,25 +79,6 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
             asked.seek = true;
             asked.seekMs = ms;
         }
-    }
-}
-
-void trackList(const PanelView& view) {
-    // The surrounding two bars each way, in 64 samples.
-    const int64_t span = msOfBeats(2.0 * kBeatsPerBar);
-    if (!view.tracks) return;
-    for (const LiveTrack* track : *view.tracks) {
-        float samples[64];
-        for (int i = 0; i < 64; ++i)
-            samples[i] = LiveSync::valueAt(*track, view.timeMs - span + span * 2 * i / 63);
-        const float value = LiveSync::valueAt(*track, view.timeMs);
-        char label[64];
-        std::snprintf(label, sizeof label, "%9.3f", value);
-        ImGui::PushID(track);
-        ImGui::PlotLines("##plot", samples, 64, 0, nullptr, FLT_MAX, FLT_MAX, ImVec2(160, 22));
-        ImGui::PopID();
-        ImGui::SameLine();
-        ImGui::Text("%s  %s", label, track->name.c_str());
     }
 }
 
@@ -142,7 +130,7 @@ PanelRequests panelDraw(const PanelView& view) {
     }
 
     if (view.showPanel) {
-        const float height = std::min(screen.y * 0.45f, 330.0f);
+        const float height = std::min(screen.y * 0.6f, 430.0f);
         ImGui::SetNextWindowPos(ImVec2(0, screen.y - height));
         ImGui::SetNextWindowSize(ImVec2(screen.x, height));
         ImGui::SetNextWindowBgAlpha(0.8f);
@@ -150,6 +138,7 @@ PanelRequests panelDraw(const PanelView& view) {
                      ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
                          ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings);
         timelineStrip(view, asked);
+        drawNearStrip(view.trackView);
         if (ImGui::Button(view.paused ? "Play" : "Pause")) asked.togglePause = true;
         ImGui::SameLine();
         bool loop = view.loopOn;
@@ -165,6 +154,9 @@ PanelRequests panelDraw(const PanelView& view) {
             ImGui::Text("|  %.0f fps  CPU %.2f ms  GPU -", view.fps, view.cpuFrameMs);
 
         ImGui::Columns(2, "cols", false);
+        ImGui::SetColumnWidth(0, screen.x * 0.68f);
+        drawTrackView(view.trackView, asked.trackView);
+        ImGui::NextColumn();
         if (view.scenes)
             for (const PanelSceneTime& s : *view.scenes) {
                 if (s.gpuMs >= 0)
@@ -172,10 +164,6 @@ PanelRequests panelDraw(const PanelView& view) {
                 else
                     ImGui::Text("%s: CPU %.2f ms  GPU -", s.scene.c_str(), s.cpuMs);
             }
-        ImGui::BeginChild("tracks", ImVec2(0, 0));
-        trackList(view);
-        ImGui::EndChild();
-        ImGui::NextColumn();
         ImGui::BeginChild("messages", ImVec2(0, 0));
         if (view.messages)
             for (auto it = view.messages->rbegin(); it != view.messages->rend(); ++it)

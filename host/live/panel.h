@@ -5,6 +5,7 @@
 #pragma once
 
 #include "live_sync.h"
+#include "track_view.h"
 
 #include <SDL.h>
 
@@ -23,12 +24,12 @@ struct PanelView {
     bool loopOn = false;
     int64_t loopFromMs = 0, loopToMs = 0;
     const std::vector<SceneSpan>* spans = nullptr;
-    const std::vector<const LiveTrack*>* tracks = nullptr; // read by the scenes this frame
     double fps = 0, cpuFrameMs = 0, gpuFrameMs = -1;
     const std::vector<PanelSceneTime>* scenes = nullptr;
     const std::vector<std::string>* messages = nullptr; // newest last
     const std::string* error = nullptr; // the error standing now; null or empty: none
     bool showPanel = true;
+    TrackViewInput trackView; // the key editor's columns and the strip under the timeline
 };
 
 struct PanelRequests {
@@ -36,6 +37,7 @@ struct PanelRequests {
     int64_t seekMs = 0;
     bool togglePause = false;
     bool toggleLoop = false;
+    TrackViewRequests trackView;
 };
 
 // False when the panel cannot be had; the player runs without it.

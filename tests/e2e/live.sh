@@ -153,6 +153,46 @@ check "the solo scene is drawn at bar 20 ($MEAN)" [ -n "$MEAN" -a "$MEAN" != "0 
 key Escape
 check "Escape quits" wait_status ' quit$' 30
 wait_player 30
+# The key editor: seek to a bar, put a key on a track by typing its value, change it by keys;
+# the picture follows; undoing both leaves the timeline file as it was, byte for byte.
+cp "$TL" "$ROOT/timeline_before"
+cp "$ROOT/good.frag" "$FRAG" # the shader test above left it broken
+LOG="$ROOT/live_edit.txt"
+SEEN=0
+(cd "$ROOT" && exec setsid env SDL_AUDIODRIVER=dummy bin/demolive --start b60 --paused \
+    >"$LOG" 2>"$ROOT/live_err.txt") &
+APP_PID=$!
+check "the editor's run starts at bar 60" wait_status 'b60:0\.00 paused start$' 90
+find_window demolive 10 >/dev/null
+key Up
+check "Up: seek to bar 61" wait_status 'b61:0\.00 paused seek \+1 bar$' 30
+shot
+BEFORE=$MEAN
+# Columns in the order the tunnel reads its tracks; "." steps to the light's height.
+for _ in $(seq 12); do
+    key period
+    wait_status ' paused track ' 30 || break
+    [[ "$LINE" == *"track tnl_lightdist "* ]] && break
+done
+check "a column picked by keys: tnl_lightdist" grep -q 'paused track tnl_lightdist (tunnel_scene)$' <<<"$LINE"
+key 4 0 0 Return
+check "typed 400: the status names the track, the row and the value" \
+    wait_status 'b61:0\.00 paused edit tnl_lightdist row 1952 b61:0\.00 = 400 smooth \(.*new key' 30
+check "  one new line in the text" [ "$(diff "$ROOT/timeline_before" "$TL" | grep -c '^>')" -eq 1 ]
+key ctrl+4 ctrl+Up
+check "Ctrl+Up with the step 100: 500" \
+    wait_status 'edit tnl_lightdist row 1952 b61:0\.00 = 500 smooth' 30
+shot
+check "the picture changed with the key ($BEFORE -> $MEAN)" [ -n "$MEAN" -a "$MEAN" != "$BEFORE" ]
+key ctrl+z
+check "Ctrl+Z undoes the change of value" wait_status 'paused edit undo: ' 30
+key ctrl+z
+check "  and the new key" wait_status 'paused edit undo: ' 30
+check "the timeline file is byte for byte as it was" cmp "$ROOT/timeline_before" "$TL"
+key q
+check "q quits the editor's run" wait_status ' quit$' 30
+wait_player 30
+
 if ((failures)); then
     echo "--- demolive stdout"; grep -v '^# note' "$LOG"
     echo "--- demolive stderr"; cat "$ROOT/live_err.txt"
