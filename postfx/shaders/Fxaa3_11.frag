@@ -93,31 +93,27 @@ void main() {
     g_endContrast = 0.25 * max(stepPlus, stepMinus);
 
     // Walk the line half a pixel towards the neighbour: while the edge goes on, the mean of the
-    // texels either side of it stays the edge's luma; where it ends, it leaves that mean. Near
-    // the pixel one gather reads two probes of a direction, the block centred between them
-    // holding both pairs: along x its columns, along y its rows (back, the nearer probe is the
-    // right column or the top row).
+    // texels either side of it stays the edge's luma; where it ends, it leaves that mean. Each
+    // step gathers the 2 x 2 block centred between a probe and the next pixel out: along x its
+    // columns, along y its rows hold the two probes (back, the nearer one is the right column
+    // or the top row). Near the pixel both are used, further out the nearer one only.
     vec2 start = uv + 0.5 * side;
     g_reach = vec2(0.0);
     g_end = vec2(0.0);
     g_done = bvec2(false);
-    for (int pair = 0; pair < 3; ++pair) {
+    for (int i = 0; i < 6; ++i) {
         if (all(g_done)) break;
-        float k = kProbe[2 * pair];
+        float k = kProbe[i < 3 ? 2 * i : i + 3];
         vec4 back = lumaBlock(start - (k + 0.5) * along);
         vec4 ahead = lumaBlock(start + (k + 0.5) * along);
         vec2 backNear = alongX ? back.yz : back.xy;
-        vec2 backFar = alongX ? back.xw : back.zw;
         vec2 aheadNear = alongX ? ahead.xw : ahead.zw;
-        vec2 aheadFar = alongX ? ahead.yz : ahead.xy;
         probe(k, vec2(backNear.x + backNear.y, aheadNear.x + aheadNear.y) * 0.5 - edgeLuma);
-        probe(k + 1.0, vec2(backFar.x + backFar.y, aheadFar.x + aheadFar.y) * 0.5 - edgeLuma);
-    }
-    // Further out one filtered read per probe, half-way between the two texels.
-    for (int i = 6; i < 9; ++i) {
-        if (all(g_done)) break;
-        float k = kProbe[i];
-        probe(k, vec2(lumaAt(start - k * along), lumaAt(start + k * along)) - edgeLuma);
+        if (i < 3) {
+            vec2 backFar = alongX ? back.xw : back.zw;
+            vec2 aheadFar = alongX ? ahead.yz : ahead.xy;
+            probe(k + 1.0, vec2(backFar.x + backFar.y, aheadFar.x + aheadFar.y) * 0.5 - edgeLuma);
+        }
     }
     float distBack = g_reach.x * (alongX ? px.x : px.y);
     float distAhead = g_reach.y * (alongX ? px.x : px.y);
