@@ -33,6 +33,23 @@ const TrackKey* keyAt(const KeyEditor& ed, const std::string& track, int32_t row
     return nullptr;
 }
 
+// The pulse statement that makes the picked track's value at `row`, when no hand key sits
+// there: keys a pulse makes are edited through their statement, never one by one.
+int pulseLineAt(const KeyEditor& ed, const std::string& track, int32_t row) {
+    if (findKeyLine(ed.text.text, track, row) >= 0) return -1;
+    return findPulseLine(ed.text.text, track, row);
+}
+
+std::string pulseStatus(const KeyEditor& ed, int line, const EditResult& r) {
+    if (!r.applied || line < 0 || size_t(line) >= ed.text.text.lines.size())
+        return "edit " + r.message;
+    const TimelineLine& l = ed.text.text.lines[size_t(line)];
+    char values[64];
+    std::snprintf(values, sizeof values, " base %g peak %g", double(l.value), double(l.peak));
+    return "edit pulse " + l.track + " of line " + std::to_string(line + 1) + " rows " +
+           std::to_string(l.row) + "-" + std::to_string(l.toRow) + values + " (" + r.message + ")";
+}
+
 // The section a new block of `track` goes to: the scene that reads it.
 std::string sectionFor(const KeyEditor& ed, const std::string& track) {
     for (const EditorColumn& c : ed.columns)
@@ -106,6 +123,13 @@ EditorAction typeKey(KeyEditor& ed, const EditorKeyPress& k) {
 EditorAction enterKey(KeyEditor& ed, int64_t ms) {
     const std::string& track = keyEditorTrack(ed);
     const int32_t row = editRowAt(ed, ms);
+    if (const int line = pulseLineAt(ed, track, row); line >= 0) {
+        ed.typing.clear();
+        return refusal(track + " row " + std::to_string(row) + " is made by the pulse of line " +
+                       std::to_string(line + 1) +
+                       ": Ctrl+Up/Down shift its base and peak, Alt+Left/Right move it, Delete "
+                       "removes it");
+    }
     if (!ed.typing.empty()) {
         const std::string typed = ed.typing;
         ed.typing.clear();
@@ -123,6 +147,13 @@ EditorAction enterKey(KeyEditor& ed, int64_t ms) {
 
 EditorAction shiftKeys(KeyEditor& ed, int64_t ms, double delta) {
     const KeySelection sel = editorSelection(ed, ms);
+    if (const int line = ed.selecting ? -1 : pulseLineAt(ed, sel.tracks[0], sel.fromRow);
+        line >= 0) {
+        const TimelineLine l = ed.text.text.lines[size_t(line)];
+        const EditResult r = editSetPulse(ed.text, line, l.row, l.toRow, float(l.value + delta),
+                                          float(l.peak + delta));
+        return outcome(r, pulseStatus(ed, line, r));
+    }
     const EditResult r = editShift(ed.text, sel, delta);
     if (sel.tracks.size() == 1 && sel.fromRow == sel.toRow)
         return outcome(r, keyStatus(ed, sel.tracks[0], sel.fromRow, r));
@@ -132,6 +163,18 @@ EditorAction shiftKeys(KeyEditor& ed, int64_t ms, double delta) {
 EditorAction moveKeys(KeyEditor& ed, int64_t ms, int direction) {
     const KeySelection sel = editorSelection(ed, ms);
     const int32_t rows = snapRows(ed.snap) * direction;
+    if (const int line = ed.selecting ? -1 : pulseLineAt(ed, sel.tracks[0], sel.fromRow);
+        line >= 0) {
+        const TimelineLine l = ed.text.text.lines[size_t(line)];
+        const EditResult r =
+            editSetPulse(ed.text, line, l.row + rows, l.toRow + rows, l.value, l.peak);
+        EditorAction a = outcome(r, pulseStatus(ed, line, r));
+        if (r.applied) {
+            a.seek = true;
+            a.seekMs = msOfEditRow(sel.fromRow + rows);
+        }
+        return a;
+    }
     const EditResult r = editMove(ed.text, sel, rows);
     EditorAction a = outcome(r, "edit " + r.message);
     if (r.applied && !ed.selecting) {
@@ -425,6 +468,11 @@ EditorAction keyEditorKey(KeyEditor& ed, const EditorKeyPress& k, int64_t ms) {
     case SDLK_x: {
         if (k.ctrl || k.alt) return a;
         const KeySelection sel = editorSelection(ed, ms);
+        if (const int line = ed.selecting ? -1 : pulseLineAt(ed, track, sel.fromRow); line >= 0) {
+            const EditResult r = editDeleteLine(ed.text, line);
+            return outcome(r, "edit deleted the pulse of line " + std::to_string(line + 1) + " (" +
+                                  r.message + ")");
+        }
         if (!ed.selecting) {
             const EditResult r = editDeleteKey(ed.text, track, sel.fromRow);
             return outcome(r, keyStatus(ed, track, sel.fromRow, r));

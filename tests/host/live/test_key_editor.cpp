@@ -129,6 +129,36 @@ TEST_F(EditorFixture, BookmarksAreAddedAndReached) {
     EXPECT_TRUE(press(SDLK_SEMICOLON, int64_t(msAtBar(5))).seek);
 }
 
+TEST(KeyEditor, APulsesKeysAreEditedThroughItsStatement) {
+    TempDir dir;
+    const std::string path = dir.path() + "/pulse.timeline";
+    const std::string text = "tempo 145 8\n"
+                             "pulse  glow  b4 b6  every 1  base 0 peak 1  decay 4  # kicks\n";
+    std::ofstream(path, std::ios::binary) << text;
+    KeyEditor ed;
+    keyEditorOpen(ed, path);
+    keyEditorSetColumns(ed, {{"glow", "a_scene"}});
+    const int64_t bar4 = int64_t(std::llround(msAtBar(4)));
+    const EditorAction typed = keyEditorKey(ed, {SDLK_RETURN}, bar4);
+    EXPECT_FALSE(typed.wrote);
+    EXPECT_NE(typed.status.find("made by the pulse of line 2"), std::string::npos) << typed.status;
+
+    EXPECT_TRUE(keyEditorKey(ed, {SDLK_UP, false, true}, bar4).wrote);
+    std::string now = readAll(path);
+    EXPECT_NE(now.find("base 1 peak 2"), std::string::npos) << now;
+    EXPECT_NE(now.find("# kicks"), std::string::npos); // the statement, not keys
+    keyEditorKey(ed, {SDLK_g}, bar4);
+    keyEditorKey(ed, {SDLK_g}, bar4); // snap: bar
+    const EditorAction moved = keyEditorKey(ed, {SDLK_RIGHT, false, false, true}, bar4);
+    ASSERT_TRUE(moved.wrote) << moved.status;
+    now = readAll(path);
+    EXPECT_NE(now.find("b5 b7"), std::string::npos) << now;
+    EXPECT_TRUE(keyEditorKey(ed, {SDLK_DELETE}, moved.seekMs).wrote);
+    EXPECT_EQ(readAll(path).find("pulse"), std::string::npos);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(keyEditorKey(ed, {SDLK_z, false, true}, 0).wrote);
+    EXPECT_EQ(readAll(path), text);
+}
+
 TEST(KeyEditor, WithoutATimelineTheViewIsReadOnlyAndSaysWhy) {
     KeyEditor ed;
     keyEditorOpen(ed, "/nonexistent/demo.timeline");
