@@ -2,8 +2,17 @@
 #include "debug_draw.h"
 
 #include "igfx_context.h"
+#include "shader_names.h"
 
 #include <cstdint>
+#include <string>
+
+namespace {
+
+const std::string kDebugShader = "debugcol";
+const std::string kDebugColor = "debug_color";
+
+} // namespace
 
 void drawDebugAxes(igfxContext* gfx, const float mvp[16]) {
     static const float kAxes[3][8] = {
@@ -13,10 +22,10 @@ void drawDebugAxes(igfxContext* gfx, const float mvp[16]) {
     };
     static const float kColours[3][4] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
 
-    gfx->useShader("debugcol");
-    gfx->setMatrix("debugcol", "mvp", mvp);
+    gfx->useShader(kDebugShader);
+    gfx->setMatrix(kDebugShader, kMvp, mvp);
     for (int axis = 0; axis < 3; ++axis) {
-        gfx->setVector("debugcol", "debug_color", kColours[axis]);
+        gfx->setVector(kDebugShader, kDebugColor, kColours[axis]);
         gfx->drawLines(kAxes[axis], 2);
     }
 }

@@ -7,6 +7,10 @@ TextureHandle* loadTexture(igfxContext* gfx, const char* file, const TextureLoad
     return gfx->loadTexture(file, how.mipmaps, how.wrap, how.compress, how.dimensions);
 }
 
+TextureHandle* loadTexture(igfxContext* gfx, const std::string& file, const TextureLoad& how) {
+    return gfx->loadTexture(file, how.mipmaps, how.wrap, how.compress, how.dimensions);
+}
+
 void setBlend(igfxContext* gfx, const BlendFactors& blend) {
     rs::setBlend(*gfx->renderState(), blend.srcColour, blend.dstColour, blend.srcAlpha,
                  blend.dstAlpha);

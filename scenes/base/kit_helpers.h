@@ -5,13 +5,18 @@
 
 #include "scene_codes.h"
 
+#include <string>
+
 class igfxContext;
 struct TextureHandle;
 
 // gfx->loadTexture with the options of `how` (scene_codes.h). The context caches by file, so
 // a call in every frame reads the file once. Null when the image cannot be used (the context
 // has said why); callers must test it before reading its size.
+// A render that looks a texture up every frame passes its file as a `const std::string`
+// constant: a literal would build a string (a heap allocation, for any real path) per call.
 TextureHandle* loadTexture(igfxContext* gfx, const char* file, const TextureLoad& how);
+TextureHandle* loadTexture(igfxContext* gfx, const std::string& file, const TextureLoad& how);
 
 // Sets the four blend factors of the requested render state; the rest of the word stays.
 void setBlend(igfxContext* gfx, const BlendFactors& blend);

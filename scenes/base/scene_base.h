@@ -2,9 +2,10 @@
 // exports, the matrix functions, the camera, the cube-face views, the debug geometry, the
 // colour look-up loader, the graphics context's interface with its texture records and
 // render-state word, and the scene kit: names for the context's codes (scene_codes.h), the
-// track reader, the bound-target guard, the musical grid and small render helpers
-// (kit_helpers.h). The module input and the sync source come from the module contracts
-// (imodule_input.h, isync.h).
+// program and uniform names several scenes share, made once (shader_names.h), the track
+// reader, the bound-target guard, the musical grid and small render helpers (kit_helpers.h).
+// The module input and the sync source come from the module contracts (imodule_input.h,
+// isync.h).
 #pragma once
 
 #include "bound_target.h"
@@ -18,6 +19,7 @@
 #include "render_module_base.h"
 #include "render_state.h"
 #include "scene_codes.h"
+#include "shader_names.h"
 #include "sync_grid.h"
 #include "texture_handle.h"
 #include "track_reader.h"

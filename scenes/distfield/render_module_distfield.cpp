@@ -6,14 +6,24 @@
 #include "irender_target.h"
 #include "postfx.h"
 
+#include <string>
+
 namespace {
 
-const char* const kMarchShaders[4] = {"raymarch00", "raymarch01", "raymarch02", "raymarch03"};
+// Names for the context, made once (shader_names.h); the logos are looked up in the context's
+// texture cache every frame.
+const std::string kMarchShaders[4] = {"raymarch00", "raymarch01", "raymarch02", "raymarch03"};
 const char* const kMarchDefines[4] = {"#define SCENE00\n", "#define SCENE01\n", "#define SCENE02\n",
                                       "#define SCENE03\n"};
+const std::string kTime = "time";
+const std::string kWobbleTex = "tex0";
+const std::string kParms2 = "parms2";
+const std::string kTolvaneLogo = "data/textures/tolvane_logo.jpg";
+const std::string kKelpmoorLogo = "data/textures/logo_kelpmoor.png";
+const std::string kPruxaLogo = "data/textures/pruxa_logo.jpg";
 
 // Logos sit on black and are added to the frame, keeping the destination's alpha out of it.
-void overlayLogo(igfxContext* gfx, RenderTargetHandle& a, float opacity, const char* file,
+void overlayLogo(igfxContext* gfx, RenderTargetHandle& a, float opacity, const std::string& file,
                  float scale) {
     TextureHandle* logo = loadTexture(gfx, file, kLoadClampedMipmapped);
     setBlend(gfx, kBlendAdd);
@@ -68,10 +78,10 @@ void cRenderModuleDistfield::render(iModuleInput* input) {
     if (divisor == kScreenFull) {
         postBloom(gfx, a->texture(), &b.target, 190.0f, 200.0f, 1.3f); // A -> B
         postColOffset(gfx, b->texture(), &a.target);                   // B -> A
-        overlayLogo(gfx, a, track("tlvits"), "data/textures/tolvane_logo.jpg", 2.5f);
+        overlayLogo(gfx, a, track("tlvits"), kTolvaneLogo, 2.5f);
     }
-    overlayLogo(gfx, a, track("kelp_its"), "data/textures/logo_kelpmoor.png", 1.5f);
-    overlayLogo(gfx, a, track("pruxa_its"), "data/textures/pruxa_logo.jpg", 1.15f);
+    overlayLogo(gfx, a, track("kelp_its"), kKelpmoorLogo, 1.5f);
+    overlayLogo(gfx, a, track("pruxa_its"), kPruxaLogo, 1.15f);
 
     // A -> B: the vertical offset, then B into the framebuffer the host bound.
     const float vofs = track("mch_vofs");
@@ -93,15 +103,15 @@ void cRenderModuleDistfield::marchPass(iModuleInput* input, RenderTargetHandle& 
     const float sliceOffset = track("slice_offset", t);
     const float glow = track("glowintensity", t);
 
-    const char* shader = kMarchShaders[scene];
+    const std::string& shader = kMarchShaders[scene];
     gfx->useShader(shader);
     const float time[4] = {seconds, seconds, seconds, seconds};
-    gfx->setVector(shader, "time", time);
-    gfx->setTexture(shader, "tex0", wobble_);
+    gfx->setVector(shader, kTime, time);
+    gfx->setTexture(shader, kWobbleTex, wobble_);
     const float parms[4] = {distort, morph, matmorph, logodistort};
-    gfx->setVector(shader, "parms", parms);
+    gfx->setVector(shader, kParms, parms);
     const float parms2[4] = {sliceOffset, glow, 0.0f, 0.0f};
-    gfx->setVector(shader, "parms2", parms2);
+    gfx->setVector(shader, kParms2, parms2);
 
     // The pool starts with three full-size targets but only two of a quarter size, so a third
     // quarter-size lease would create a target in the middle of the demo. At a quarter size

@@ -7,6 +7,7 @@
 #include "kaboom_rules.h"
 
 #include <cstdio>
+#include <string>
 
 namespace kaboom {
 
@@ -83,11 +84,24 @@ void makeCubeMap() {
 
 namespace {
 
-void setMatrices(igfxContext* gfx, const char* shader, const float model[16], const float vp[16]) {
+// Names for the context, made once (shader_names.h).
+const std::string kReactorModel = "reactor";
+const std::string kCylinderModel = "cyl2x5";
+const std::string kBeamShader = "march_beam";
+const std::string kPanoramaShader = "cube2scr";
+const std::string kEyePosWs = "in_ws_eyepos";
+const std::string kNearFar = "nearfar";
+const std::string kThingyHeight = "in_thingy_height";
+const std::string kMidglow = "midglow_fact";
+const std::string kEyePosOs = "os_eyepos";
+const std::string kCubeTex = "cubetex";
+
+void setMatrices(igfxContext* gfx, const std::string& shader, const float model[16],
+                 const float vp[16]) {
     float mvp[16];
     mat_product(mvp, model, vp);
-    gfx->setMatrix(shader, "modelmat", model);
-    gfx->setMatrix(shader, "mvp", mvp);
+    gfx->setMatrix(shader, kModelMat, model);
+    gfx->setMatrix(shader, kMvp, mvp);
 }
 
 } // namespace
@@ -96,47 +110,47 @@ void drawScene(iModuleInput* input, const float vp[16], const float eye[3], floa
                float zFar) {
     igfxContext* gfx = input->getGfx();
     const TrackReader track(input);
-    iModel* reactor = gfx->model("reactor");
-    iModel* cylinder = gfx->model("cyl2x5");
+    iModel* reactor = gfx->model(kReactorModel);
+    iModel* cylinder = gfx->model(kCylinderModel);
     const float glow = track("rct_midglow");
 
     // The reactor, lit from above and brighter with the glow.
     float model[16], modelIT[16];
     mat_identity(model);
     mat_inverse_transpose(modelIT, model);
-    gfx->useShader("blinn_notex");
-    gfx->setMatrix("blinn_notex", "modelmat", model);
-    gfx->setMatrix("blinn_notex", "modelmatIT", modelIT);
+    gfx->useShader(kBlinnNotexShader);
+    gfx->setMatrix(kBlinnNotexShader, kModelMat, model);
+    gfx->setMatrix(kBlinnNotexShader, kModelMatIT, modelIT);
     const float light[4] = {0.0f, 50.0f, 0.0f, 0.0f};
-    gfx->setVector("blinn_notex", "ws_lightpos", light);
+    gfx->setVector(kBlinnNotexShader, kLightPos, light);
     const float grey = 0.5f + 0.25f * glow;
     const float diffuse[4] = {grey, grey, grey, 1.0f};
-    gfx->setVector("blinn_notex", "diffcol", diffuse);
+    gfx->setVector(kBlinnNotexShader, kDiffCol, diffuse);
     float mvp[16];
     mat_product(mvp, model, vp);
-    gfx->setMatrix("blinn_notex", "mvp", mvp);
+    gfx->setMatrix(kBlinnNotexShader, kMvp, mvp);
     if (reactor) reactor->draw(gfx);
 
     // The beam: ray-marched inside the cylinder, which only gives the march its pixels.
     kaboom::beamModel(model);
-    gfx->useShader("march_beam");
-    setMatrices(gfx, "march_beam", model, vp);
+    gfx->useShader(kBeamShader);
+    setMatrices(gfx, kBeamShader, model, vp);
     const float eyeWs[4] = {eye[0], eye[1], eye[2], 1.0f};
-    gfx->setVector("march_beam", "in_ws_eyepos", eyeWs);
+    gfx->setVector(kBeamShader, kEyePosWs, eyeWs);
     const float nearFar[4] = {zNear, zFar, 0.0f, 0.0f};
-    gfx->setVector("march_beam", "nearfar", nearFar);
+    gfx->setVector(kBeamShader, kNearFar, nearFar);
     const float beamTime = track("rct_beamtime");
     const float time[4] = {beamTime, beamTime, beamTime, beamTime};
-    gfx->setVector("march_beam", "time_s", time);
+    gfx->setVector(kBeamShader, kTimeS, time);
     const float height = track("rct_ctr_h");
     const float thingy[4] = {height, height, height, height};
-    gfx->setVector("march_beam", "in_thingy_height", thingy);
+    gfx->setVector(kBeamShader, kThingyHeight, thingy);
     const float midglow[4] = {glow, glow, glow, glow};
-    gfx->setVector("march_beam", "midglow_fact", midglow);
+    gfx->setVector(kBeamShader, kMidglow, midglow);
     mat_inverse(model);
     float eyeOs[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     mat_transform_point(eyeOs, model, eye);
-    gfx->setVector("march_beam", "os_eyepos", eyeOs);
+    gfx->setVector(kBeamShader, kEyePosOs, eyeOs);
     if (cylinder) cylinder->draw(gfx);
 }
 
@@ -179,14 +193,14 @@ void renderCubeFaces(iModuleInput* input, const float eye[3], float zNear, float
 
 void drawPanorama(igfxContext* gfx, const int viewport[4]) {
     setBlend(gfx, kBlendOver);
-    gfx->useShader("cube2scr");
+    gfx->useShader(kPanoramaShader);
     float identity[16];
     mat_identity(identity);
-    gfx->setMatrix("cube2scr", "mvp", identity);
-    gfx->setTexture("cube2scr", "cubetex", cubeMap());
+    gfx->setMatrix(kPanoramaShader, kMvp, identity);
+    gfx->setTexture(kPanoramaShader, kCubeTex, cubeMap());
     const float w = static_cast<float>(viewport[2]), h = static_cast<float>(viewport[3]);
     const float resolution[4] = {w, h, 1.0f / w, 1.0f / h};
-    gfx->setVector("cube2scr", "resolution", resolution);
+    gfx->setVector(kPanoramaShader, kResolution, resolution);
     gfx->drawFullscreenQuad();
 }
 

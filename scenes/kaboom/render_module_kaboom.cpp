@@ -8,9 +8,12 @@
 #include "kaboom_rules.h"
 #include "postfx.h"
 
+#include <string>
+
 namespace {
 
-const char* const kBackground = "data/textures/bgstripeycircle.jpg";
+// Looked up in the context's texture cache every frame: a constant, not a string per call.
+const std::string kBackground = "data/textures/bgstripeycircle.jpg";
 
 // Streak parameters: input low of the first levels step, input high and gamma of the last.
 const float kStreaks[3] = {200.0f, 170.0f, 1.7f};
@@ -26,7 +29,7 @@ void cRenderModuleKaboom::initialise(iModuleInput* input) {
     gfx->loadModel("reactor", "data/models/reactor_v05.obj");
     gfx->loadModel("cube2x2", "data/models/cube_2x2.obj");
     gfx->loadModel("cyl2x5", "data/models/cylinder_2x5.obj");
-    gfx->loadShader("blinn_notex", "data/shaders/blinn_notex.vert",
+    gfx->loadShader(kBlinnNotexShader, "data/shaders/blinn_notex.vert",
                     "data/shaders/blinn_notex.frag");
     gfx->loadShader("cube2scr", "data/shaders/cubemap_to_screen.vert",
                     "data/shaders/cubemap_to_screen.frag");

@@ -12,22 +12,16 @@
 
 namespace {
 
-// Uniform and program names as strings once, not once per instance.
+// Names for the context, made once (shader_names.h); the two textures are looked up in the
+// context's cache every frame the background is drawn.
 const std::string kTrailShader = "blinn_notex_ctrao";
 const std::string kBackgroundShader = "unshaded_textured_wave";
-const std::string kMvp = "mvp";
-const std::string kModelMat = "modelmat";
-const std::string kModelMatIT = "modelmatIT";
-const std::string kDiffCol = "diffcol";
-const std::string kLightPos = "ws_lightpos";
 const std::string kWsToVs = "ws_to_vs";
-const std::string kTex = "tex";
 const std::string kTexLines = "tex_lines";
-const std::string kColor = "color";
 const std::string kWaveH = "wave_h";
 
-const char* const kMarkings = "data/textures/markings04.jpg";
-const char* const kMarkingsLines = "data/textures/markings04_lines.jpg";
+const std::string kMarkings = "data/textures/markings04.jpg";
+const std::string kMarkingsLines = "data/textures/markings04_lines.jpg";
 
 // Kept for the whole run: the walk is built on the first frame, the rotations on the first
 // trail, and the camera is set afresh every frame.

@@ -8,10 +8,19 @@
 #include "post_radial_blur.h"
 #include "postfx.h"
 
+#include <string>
+
+namespace {
+
+// Names for the context, made once (shader_names.h).
+const std::string kLogoShader = "brusqua_logo";
+
+} // namespace
+
 void cRenderModuleOrb::initialise(iModuleInput* input) {
     igfxContext* gfx = input->getGfx();
-    gfx->loadShader("unlit", "data/shaders/unlit.vert", "data/shaders/unlit.frag");
-    gfx->loadShader("brusqua_logo", "data/shaders/brusqua_logo.vert",
+    gfx->loadShader(kUnlitShader, "data/shaders/unlit.vert", "data/shaders/unlit.frag");
+    gfx->loadShader(kLogoShader, "data/shaders/brusqua_logo.vert",
                     "data/shaders/brusqua_logo.frag");
     gfx->loadShaderGeometry("borksphere_shader", "data/shaders/blinn_notex_borksphere.vert",
                             "data/shaders/blinn_notex_borksphere.geom",
@@ -45,12 +54,12 @@ void cRenderModuleOrb::render(iModuleInput* input) {
         mat_product(mvp, model, camera.viewProjection());
         const float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
         const float light[4] = {-10.0f, 0.0f, 20.0f, 0.0f};
-        gfx->useShader("brusqua_logo");
-        gfx->setVector("brusqua_logo", "color", colour);
-        gfx->setMatrix("brusqua_logo", "mvp", mvp);
-        gfx->setMatrix("brusqua_logo", "modelmat", model);
-        gfx->setMatrix("brusqua_logo", "modelmatIT", modelIT);
-        gfx->setVector("brusqua_logo", "ws_lightpos", light);
+        gfx->useShader(kLogoShader);
+        gfx->setVector(kLogoShader, kColor, colour);
+        gfx->setMatrix(kLogoShader, kMvp, mvp);
+        gfx->setMatrix(kLogoShader, kModelMat, model);
+        gfx->setMatrix(kLogoShader, kModelMatIT, modelIT);
+        gfx->setVector(kLogoShader, kLightPos, light);
         // A model file that failed to load leaves an empty frame, not a crash.
         if (logo_) logo_->draw(gfx);
     }

@@ -8,6 +8,8 @@
 #include "pillars_rules.h"
 #include "postfx.h"
 
+#include <string>
+
 namespace {
 
 using namespace pillars;
@@ -20,20 +22,28 @@ constexpr float kFov = 75.0f;
 constexpr float kAspect = 16.0f / 9.0f;
 constexpr float kNear = 1.0f, kFar = 1000.0f;
 
+// Names for the context, made once (shader_names.h).
+const std::string kCylShader = "cylshader";
+const std::string kBgShader = "bgshader";
+const std::string kSpectrogramShader = "unshaded_textured";
+const std::string kFftColShader = "fftcol";
+const std::string kEyePos = "ws_eye_pos";
+const std::string kOffsetMagnitude = "offset_magnitude";
+
 Camera g_camera;
 bool g_spectrogramFirstFrame = true;
 int g_column = 0;
 
-void setScalar(igfxContext* gfx, const char* shader, const char* uniform, float v) {
+void setScalar(igfxContext* gfx, const std::string& shader, const std::string& uniform, float v) {
     const float v4[4] = {v, v, v, v};
     gfx->setVector(shader, uniform, v4);
 }
 
-void setMvp(igfxContext* gfx, const char* shader, const float model[16]) {
+void setMvp(igfxContext* gfx, const std::string& shader, const float model[16]) {
     float mvp[16];
     mat_product(mvp, model, g_camera.viewProjection());
-    gfx->setMatrix(shader, "mvp", mvp);
-    gfx->setMatrix(shader, "modelmat", model);
+    gfx->setMatrix(shader, kMvp, mvp);
+    gfx->setMatrix(shader, kModelMat, model);
 }
 
 void moveEye(const float eye[3]) {
@@ -44,12 +54,12 @@ void moveEye(const float eye[3]) {
 
 void cRenderModulePillars::initialise(iModuleInput* input) {
     igfxContext* gfx = input->getGfx();
-    gfx->loadShader("cylshader", "data/shaders/cylshader.vert", "data/shaders/cylshader.frag");
-    gfx->loadShader("blinn_notex", "data/shaders/blinn_notex.vert",
+    gfx->loadShader(kCylShader, "data/shaders/cylshader.vert", "data/shaders/cylshader.frag");
+    gfx->loadShader(kBlinnNotexShader, "data/shaders/blinn_notex.vert",
                     "data/shaders/blinn_notex.frag");
     kaos_ = gfx->loadModel("kaos", "data/models/kaos.obj");
     invsphere_ = gfx->loadModel("invsphere", "data/models/invsphere.obj");
-    gfx->loadShader("bgshader", "data/shaders/bg_sh.vert", "data/shaders/bg_sh.frag");
+    gfx->loadShader(kBgShader, "data/shaders/bg_sh.vert", "data/shaders/bg_sh.frag");
     rocks_ = gfx->loadModel("rocks", "data/models/rocks02.obj");
 
     // One entry per surface, 0, 1, 2, ...: draw_groups takes runs of this list.
@@ -63,6 +73,10 @@ void cRenderModulePillars::initialise(iModuleInput* input) {
     lutPassthrough_ = loadColorLut(gfx, "data/textures/LUT_passthrough.png");
     lutHighContrast_ = loadColorLut(gfx, "data/textures/LUT_highcontrast.png");
     lutPurpleDarks_ = loadColorLut(gfx, "data/textures/LUT_purple_darks.png");
+    // The purple-dark grade is drawn only in some sections: its pass registers here (a null
+    // source registers and draws nothing), not in the first frame that grades, in the middle
+    // of the scene.
+    postRgbLut(gfx, nullptr, nullptr, nullptr, 1.0f);
 }
 
 void cRenderModulePillars::render(iModuleInput* input) {
@@ -93,11 +107,11 @@ void cRenderModulePillars::render(iModuleInput* input) {
         // The sky sphere, with the letterbox bars cut into it.
         float model[16];
         mat_scale(model, 250.0f, 250.0f, 250.0f);
-        gfx->useShader("bgshader");
-        setMvp(gfx, "bgshader", model);
+        gfx->useShader(kBgShader);
+        setMvp(gfx, kBgShader, model);
         const Letterbox bars = letterbox(track("cylborder"), gfx->viewport()[3]);
         const float parms[4] = {bars.bottom, bars.top, 0.0f, 0.0f};
-        gfx->setVector("bgshader", "parms", parms);
+        gfx->setVector(kBgShader, kParms, parms);
         if (invsphere_) invsphere_->draw(gfx);
 
         // The sky lies behind everything.
@@ -149,13 +163,13 @@ void cRenderModulePillars::drawRocks(igfxContext* gfx) {
     float model[16], modelIT[16];
     mat_scale(model, 42.0f, 42.0f, 42.0f);
     mat_inverse_transpose(modelIT, model);
-    gfx->useShader("blinn_notex");
-    setMvp(gfx, "blinn_notex", model);
-    gfx->setMatrix("blinn_notex", "modelmatIT", modelIT);
+    gfx->useShader(kBlinnNotexShader);
+    setMvp(gfx, kBlinnNotexShader, model);
+    gfx->setMatrix(kBlinnNotexShader, kModelMatIT, modelIT);
     const float light[4] = {0.0f, 50.0f, 0.0f, 0.0f};
-    gfx->setVector("blinn_notex", "ws_lightpos", light);
+    gfx->setVector(kBlinnNotexShader, kLightPos, light);
     const float diffuse[4] = {0.45f, 0.45f, 0.45f, 1.0f};
-    gfx->setVector("blinn_notex", "diffcol", diffuse);
+    gfx->setVector(kBlinnNotexShader, kDiffCol, diffuse);
     if (rocks_) rocks_->draw(gfx);
 }
 
@@ -165,18 +179,18 @@ void cRenderModulePillars::drawKaos(iModuleInput* input, float seconds) {
     float model[16];
     mat_identity(model);
     model[13] = track("kaos_height"); // a lift along y
-    gfx->useShader("cylshader");
-    setMvp(gfx, "cylshader", model);
-    gfx->setVector("cylshader", "ws_eye_pos", g_camera.eye());
-    setScalar(gfx, "cylshader", "time_s", seconds);
+    gfx->useShader(kCylShader);
+    setMvp(gfx, kCylShader, model);
+    gfx->setVector(kCylShader, kEyePos, g_camera.eye());
+    setScalar(gfx, kCylShader, kTimeS, seconds);
 
     const float allscale = track("kaos_allscale");
     const KaosDraw d = kaosSurfaces(surfaceCount_, track("kaos_numsurfs"), allscale);
     // The settled surfaces, then the three still flying in, each at its own distance.
-    setScalar(gfx, "cylshader", "offset_magnitude", allscale);
+    setScalar(gfx, kCylShader, kOffsetMagnitude, allscale);
     if (kaos_ && d.settled > 0) kaos_->draw_groups(gfx, d.settled, surfaces_.get());
     for (int i = 0; kaos_ && i < d.building; ++i) {
-        setScalar(gfx, "cylshader", "offset_magnitude", d.parts[i].offset);
+        setScalar(gfx, kCylShader, kOffsetMagnitude, d.parts[i].offset);
         kaos_->draw_groups(gfx, 1, &surfaces_[d.parts[i].surface]);
     }
 }
@@ -213,8 +227,8 @@ void cRenderModulePillars::drawSpectrogram(iModuleInput* input) {
     igfxContext* gfx = input->getGfx();
     if (g_spectrogramFirstFrame) {
         g_spectrogramFirstFrame = false;
-        gfx->loadShader("fftcol", "data/shaders/fftcol.vert", "data/shaders/fftcol.frag");
-        gfx->loadShader("unshaded_textured", "data/shaders/unshaded_textured.vert",
+        gfx->loadShader(kFftColShader, "data/shaders/fftcol.vert", "data/shaders/fftcol.frag");
+        gfx->loadShader(kSpectrogramShader, "data/shaders/unshaded_textured.vert",
                         "data/shaders/unshaded_textured.frag");
         spectrum_.reset(new float[kSpectrumBuffer]());
         spectrogram_ = gfx->createTexture2D(kSpectrogramWidth, kSpectrogramHeight, kFormatBGRA,
@@ -254,13 +268,13 @@ void cRenderModulePillars::drawSpectrogram(iModuleInput* input) {
     // The last 32 columns over the whole target: time runs up, the spectrum across.
     gfx->pushRenderState();
     setBlend(gfx, BlendFactors{kBlendSrcAlpha, kBlendOneMinusSrcAlpha, kBlendOne, kBlendOne});
-    gfx->useShader("unshaded_textured");
+    gfx->useShader(kSpectrogramShader);
     float identity[16];
     mat_identity(identity);
-    gfx->setMatrix("unshaded_textured", "mvp", identity);
-    gfx->setTexture("unshaded_textured", "tex", spectrogram_);
+    gfx->setMatrix(kSpectrogramShader, kMvp, identity);
+    gfx->setTexture(kSpectrogramShader, kTex, spectrogram_);
     const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    gfx->setVector("unshaded_textured", "color", white);
+    gfx->setVector(kSpectrogramShader, kColor, white);
     float u0, u1;
     spectrogramU(g_column, u0, u1);
     static const uint32_t kIndices[6] = {0, 1, 2, 0, 2, 3};

@@ -8,7 +8,25 @@
 #include "irender_target.h"
 #include "postfx.h"
 
+#include <string>
+
 namespace {
+
+// Names for the context, made once (shader_names.h).
+const std::string kDepthOutShader = "depthout";
+const std::string kShadedShader = "blinn_shadow";
+const std::string kVolumeShader = "volshadow_depth";
+const std::string kShadowMapTex = "shadowmap_tex";
+const std::string kObjectToShadowMap = "mat_ObjectToShadowmap";
+const std::string kBgDepthTex = "bgdepth_tex";
+const std::string kFrontPosTex = "frontpos_tex";
+const std::string kTimeMs = "time_ms";
+const std::string kEyePosOs = "os_eyepos";
+const std::string kWorldToObj = "mat_worldToObj";
+const std::string kInvCamProj = "mat_invCamProj";
+const std::string kViewToWorld = "mat_viewToWorld";
+const std::string kObjectToShadowMapVolume = "mat_objectToShadowmap";
+const std::string kFogColor = "fogColor";
 
 // Per-frame state of the plug-in: the tube matrices of this frame, and the fixed colours.
 float g_tubeMatrices[shafts::kMaxTubes][16];
@@ -72,11 +90,12 @@ void drawFrustumBox(igfxContext* gfx, const shafts::Light& light) {
 void cRenderModuleShafts::initialise(iModuleInput* input) {
     igfxContext* gfx = input->getGfx();
     gfx->loadShader("debugcol", "data/shaders/debugcol.vert", "data/shaders/debugcol.frag");
-    gfx->loadShader("blinn_shadow", "data/shaders/blinn_notex_shadowed.vert",
+    gfx->loadShader(kShadedShader, "data/shaders/blinn_notex_shadowed.vert",
                     "data/shaders/blinn_notex_shadowed.frag");
-    gfx->loadShader("depthout", "data/shaders/depth_output.vert", "data/shaders/depth_output.frag");
-    gfx->loadShader("unlit", "data/shaders/unlit.vert", "data/shaders/unlit.frag");
-    gfx->loadShader("volshadow_depth", "data/shaders/volume_shadow_depth.vert",
+    gfx->loadShader(kDepthOutShader, "data/shaders/depth_output.vert",
+                    "data/shaders/depth_output.frag");
+    gfx->loadShader(kUnlitShader, "data/shaders/unlit.vert", "data/shaders/unlit.frag");
+    gfx->loadShader(kVolumeShader, "data/shaders/volume_shadow_depth.vert",
                     "data/shaders/volume_shadow_depth.frag");
 
     tube_ = gfx->loadModel("tube", "data/models/halftube04.obj");
@@ -192,8 +211,8 @@ void cRenderModuleShafts::render(iModuleInput* input) {
     setDepthOnlyState(gfx, true);
     {
         BoundTarget bound(gfx, volumeDepth_, kClearDepth);
-        gfx->useShader("depthout");
-        gfx->setMatrix("depthout", "mvp", boxMvp);
+        gfx->useShader(kDepthOutShader);
+        gfx->setMatrix(kDepthOutShader, kMvp, boxMvp);
         drawFrustumBox(gfx, f.light);
     }
     gfx->popRenderState();
@@ -209,38 +228,38 @@ void cRenderModuleShafts::render(iModuleInput* input) {
         rs::setDepthFunc(state(gfx), kDepthAlways);
         rs::setBlend(state(gfx), kBlendOne, kBlendOneMinusSrcAlpha, kBlendOne, kBlendOne);
 
-        const char* shader = "volshadow_depth";
+        const std::string& shader = kVolumeShader;
         gfx->useShader(shader);
-        gfx->setMatrix(shader, "mvp", boxMvp);
-        gfx->setTexture(shader, "bgdepth_tex", frameDepth);
-        gfx->setTexture(shader, "shadowmap_tex", shadowMap_ ? shadowMap_->texture() : nullptr);
-        gfx->setTexture(shader, "frontpos_tex", volumeDepth_ ? volumeDepth_->texture() : nullptr);
+        gfx->setMatrix(shader, kMvp, boxMvp);
+        gfx->setTexture(shader, kBgDepthTex, frameDepth);
+        gfx->setTexture(shader, kShadowMapTex, shadowMap_ ? shadowMap_->texture() : nullptr);
+        gfx->setTexture(shader, kFrontPosTex, volumeDepth_ ? volumeDepth_->texture() : nullptr);
         const float tick = static_cast<float>(tick_count_ms());
         const float timeMs[4] = {tick, tick, tick, tick};
-        gfx->setVector(shader, "time_ms", timeMs);
+        gfx->setVector(shader, kTimeMs, timeMs);
 
         float worldToObj[16];
         shafts::lightView(worldToObj, f.light);
         float osEye[4] = {0.0f, 0.0f, 0.0f, 1.0f};
         mat_transform_point(osEye, worldToObj, g_camera.eye());
-        gfx->setVector(shader, "os_eyepos", osEye);
-        gfx->setMatrix(shader, "mat_worldToObj", worldToObj);
+        gfx->setVector(shader, kEyePosOs, osEye);
+        gfx->setMatrix(shader, kWorldToObj, worldToObj);
         float invProj[16], viewToWorld[16], lightProj[16];
         for (int i = 0; i < 16; ++i) invProj[i] = g_camera.projection()[i];
         for (int i = 0; i < 16; ++i) viewToWorld[i] = g_camera.view()[i];
         mat_inverse(invProj);
         mat_inverse(viewToWorld);
         shafts::lightProjection(lightProj, f.light);
-        gfx->setMatrix(shader, "mat_invCamProj", invProj);
-        gfx->setMatrix(shader, "mat_viewToWorld", viewToWorld);
-        gfx->setMatrix(shader, "mat_objectToShadowmap", lightProj);
+        gfx->setMatrix(shader, kInvCamProj, invProj);
+        gfx->setMatrix(shader, kViewToWorld, viewToWorld);
+        gfx->setMatrix(shader, kObjectToShadowMapVolume, lightProj);
         const int32_t* vp = gfx->viewport();
         const float w = static_cast<float>(vp[2]), h = static_cast<float>(vp[3]);
         const float resolution[4] = {w, h, 1.0f / w, 1.0f / h};
-        gfx->setVector(shader, "resolution", resolution);
+        gfx->setVector(shader, kResolution, resolution);
         const float l = track("vol_lightits");
         const float fog[4] = {l * kLightColour[0], l * kLightColour[1], l * kLightColour[2], 1.0f};
-        gfx->setVector(shader, "fogColor", fog);
+        gfx->setVector(shader, kFogColor, fog);
         drawFrustumBox(gfx, f.light);
         gfx->popRenderState();
     }
@@ -269,16 +288,16 @@ void cRenderModuleShafts::drawTubes(igfxContext* gfx, const Frame& f, Mode mode)
         float mvp[16];
         mat_product(mvp, model, f.viewProjection);
         if (mode == Mode::Depth) {
-            gfx->useShader("depthout");
-            gfx->setMatrix("depthout", "mvp", mvp);
+            gfx->useShader(kDepthOutShader);
+            gfx->setMatrix(kDepthOutShader, kMvp, mvp);
         } else if (mode == Mode::Unlit) {
-            gfx->useShader("unlit");
-            gfx->setMatrix("unlit", "mvp", mvp);
-            gfx->setVector("unlit", "color", kWhite);
+            gfx->useShader(kUnlitShader);
+            gfx->setMatrix(kUnlitShader, kMvp, mvp);
+            gfx->setVector(kUnlitShader, kColor, kWhite);
         } else {
-            gfx->useShader("blinn_shadow");
+            gfx->useShader(kShadedShader);
             setShadedObject(gfx, f, model);
-            gfx->setVector("blinn_shadow", "diffcol", kTubeColour);
+            gfx->setVector(kShadedShader, kDiffCol, kTubeColour);
         }
         tube_->draw(gfx);
     }
@@ -290,10 +309,10 @@ void cRenderModuleShafts::drawTubesAndMarker(iModuleInput* input, const Frame& f
     const float l = TrackReader(input)("vol_lightits");
     float model[16];
     mat_scale(model, 4.0f, 4.0f, 4.0f);
-    gfx->useShader("blinn_shadow");
+    gfx->useShader(kShadedShader);
     const float colour[4] = {kMarkerColour[0] * 0.5f * l, kMarkerColour[1] * 0.5f * l,
                              kMarkerColour[2] * 0.5f * l, kMarkerColour[3] * 0.5f * l};
-    gfx->setVector("blinn_shadow", "diffcol", colour);
+    gfx->setVector(kShadedShader, kDiffCol, colour);
     setShadedObject(gfx, f, model);
     if (marker_) marker_->draw(gfx);
 }
@@ -301,24 +320,24 @@ void cRenderModuleShafts::drawTubesAndMarker(iModuleInput* input, const Frame& f
 void cRenderModuleShafts::drawLogo(igfxContext* gfx, const Frame& f) {
     float model[16];
     mat_scale(model, 0.25f, 0.25f, 0.25f);
-    gfx->useShader("blinn_shadow");
+    gfx->useShader(kShadedShader);
     setShadedObject(gfx, f, model);
-    gfx->setVector("blinn_shadow", "diffcol", kLogoColour);
+    gfx->setVector(kShadedShader, kDiffCol, kLogoColour);
     if (logo_) logo_->draw(gfx);
 }
 
 void cRenderModuleShafts::setShadedObject(igfxContext* gfx, const Frame& f, const float model[16]) {
-    const char* shader = "blinn_shadow";
+    const std::string& shader = kShadedShader;
     float mvp[16], modelIT[16], toShadow[16];
     mat_product(mvp, model, f.viewProjection);
     mat_inverse_transpose(modelIT, model);
     mat_product(toShadow, model, f.lightViewProjection);
-    gfx->setVector(shader, "ws_lightpos", f.light.position);
-    gfx->setMatrix(shader, "mvp", mvp);
-    gfx->setMatrix(shader, "modelmat", model);
-    gfx->setMatrix(shader, "modelmatIT", modelIT);
-    gfx->setTexture(shader, "shadowmap_tex", shadowMap_ ? shadowMap_->texture() : nullptr);
-    gfx->setMatrix(shader, "mat_ObjectToShadowmap", toShadow);
+    gfx->setVector(shader, kLightPos, f.light.position);
+    gfx->setMatrix(shader, kMvp, mvp);
+    gfx->setMatrix(shader, kModelMat, model);
+    gfx->setMatrix(shader, kModelMatIT, modelIT);
+    gfx->setTexture(shader, kShadowMapTex, shadowMap_ ? shadowMap_->texture() : nullptr);
+    gfx->setMatrix(shader, kObjectToShadowMap, toShadow);
 }
 
 DEMO_EXPORT_SCENE(cRenderModuleShafts)

@@ -9,19 +9,23 @@
 #include "vortex_rules.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
-const char* const kTunnelShader = "blinn_notex_falloff";
-const char* const kGreetShader = "greets";
+// Names for the context, made once (shader_names.h).
+const std::string kTunnelShader = "blinn_notex_falloff";
+const std::string kGreetShader = "greets";
+const std::string kGlitch = "glitch";
+const std::string kInverseUv = "inverse_uv";
 
 TextureHandle* g_greetings[vortex::kGreetingCount] = {};
 
 // Set up in render step 1; the tunnel draws with a rolled copy.
 Camera g_camera;
 
-void setVector4(igfxContext* gfx, const char* shader, const char* uniform, float x, float y,
-                float z, float w) {
+void setVector4(igfxContext* gfx, const std::string& shader, const std::string& uniform, float x,
+                float y, float z, float w) {
     const float v[4] = {x, y, z, w};
     gfx->setVector(shader, uniform, v);
 }
@@ -32,9 +36,9 @@ void setTunnelMatrices(igfxContext* gfx, const float model[16], Camera& camera) 
     mat_inverse_transpose(inverseTransposed, model);
     float mvp[16];
     mat_product(mvp, model, camera.viewProjection());
-    gfx->setMatrix(kTunnelShader, "modelmat", model);
-    gfx->setMatrix(kTunnelShader, "modelmatIT", inverseTransposed);
-    gfx->setMatrix(kTunnelShader, "mvp", mvp);
+    gfx->setMatrix(kTunnelShader, kModelMat, model);
+    gfx->setMatrix(kTunnelShader, kModelMatIT, inverseTransposed);
+    gfx->setMatrix(kTunnelShader, kMvp, mvp);
 }
 
 } // namespace
@@ -113,9 +117,9 @@ void cRenderModuleVortex::drawTunnel(iModuleInput* input) {
     gfx->useShader(kTunnelShader);
     setTunnelMatrices(gfx, model, camera);
     const float dist = track("tnl_lightdist");
-    setVector4(gfx, kTunnelShader, "ws_lightpos", 0.0f, dist, 0.0f, 0.0f);
+    setVector4(gfx, kTunnelShader, kLightPos, 0.0f, dist, 0.0f, 0.0f);
     const float its = track("tnl_lightits");
-    setVector4(gfx, kTunnelShader, "diffcol", its, its, its, 1.0f);
+    setVector4(gfx, kTunnelShader, kDiffCol, its, its, its, 1.0f);
 
     const vortex::TunnelLayout layout = vortex::tunnelLayout(o);
     if (layout.broken && tunnelBroken_) tunnelBroken_->draw(gfx);
@@ -135,7 +139,7 @@ void cRenderModuleVortex::drawSegment(iModuleInput* input, Camera& camera, float
     track("tnl_lightits"); // read again as the light is; "diffcol" stays as the tunnel set it
     const float dist = track("tnl_lightdist");
     setTunnelMatrices(gfx, model, camera);
-    setVector4(gfx, kTunnelShader, "ws_lightpos", 0.0f, dist, 0.0f, 0.0f);
+    setVector4(gfx, kTunnelShader, kLightPos, 0.0f, dist, 0.0f, 0.0f);
     if (tunnelMain_) tunnelMain_->draw(gfx);
 }
 
@@ -147,7 +151,7 @@ void cRenderModuleVortex::drawGreetings(iModuleInput* input, Camera& camera, flo
     gfx->pushRenderState();
     setBlend(gfx, kBlendOver);
     gfx->useShader(kGreetShader);
-    setVector4(gfx, kGreetShader, "color", 1.0f, 1.0f, 1.0f, 1.0f);
+    setVector4(gfx, kGreetShader, kColor, 1.0f, 1.0f, 1.0f, 1.0f);
     const float glitch = track("tnl_glitch");
     // Wall-clock seconds: the panels' flicker runs on whether the music does or not.
     const float wall = static_cast<float>(static_cast<double>(tick_count_ms()) / 1000.0);
@@ -157,13 +161,13 @@ void cRenderModuleVortex::drawGreetings(iModuleInput* input, Camera& camera, flo
         float model[16], mvp[16];
         vortex::placeOnAxis(model, angle, vortex::greetingY(i, o));
         mat_product(mvp, model, camera.viewProjection());
-        gfx->setMatrix(kGreetShader, "modelmat", model);
-        gfx->setTexture(kGreetShader, "tex", g_greetings[i]);
-        gfx->setMatrix(kGreetShader, "mvp", mvp);
-        setVector4(gfx, kGreetShader, "time_s", wall, wall, wall, wall);
-        setVector4(gfx, kGreetShader, "glitch", glitch, glitch, glitch, glitch);
+        gfx->setMatrix(kGreetShader, kModelMat, model);
+        gfx->setTexture(kGreetShader, kTex, g_greetings[i]);
+        gfx->setMatrix(kGreetShader, kMvp, mvp);
+        setVector4(gfx, kGreetShader, kTimeS, wall, wall, wall, wall);
+        setVector4(gfx, kGreetShader, kGlitch, glitch, glitch, glitch, glitch);
         const float flip = vortex::inverseUv(angle);
-        setVector4(gfx, kGreetShader, "inverse_uv", flip, flip, flip, flip);
+        setVector4(gfx, kGreetShader, kInverseUv, flip, flip, flip, flip);
         if (greetModel_) greetModel_->draw(gfx);
     }
     gfx->popRenderState();
