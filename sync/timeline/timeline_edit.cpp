@@ -326,7 +326,9 @@ bool commit(TimelineEditor& ed, const std::string& text, TimelineText& scanned, 
     return true;
 }
 
-EditResult runEdit(TimelineEditor& ed, const Build& build) {
+// `gesture` names edits that are one undo step while they follow each other (the drags of one
+// key's value); empty for every other edit.
+EditResult runEdit(TimelineEditor& ed, const Build& build, const std::string& gesture = {}) {
     EditResult r;
     if (!syncWithFile(ed, r)) return r;
     TimelineText w = ed.text;
@@ -358,6 +360,14 @@ EditResult runEdit(TimelineEditor& ed, const Build& build) {
         return r;
     }
     if (r.line < 0) r.line = int(change.first);
+    TextChange* last = ed.undo.empty() ? nullptr : &ed.undo.back();
+    if (!gesture.empty() && last && last->gesture == gesture && ed.redo.empty() &&
+        last->first == change.first && last->after.size() == change.before.size()) {
+        last->after = std::move(change.after); // the step now ends where this edit does
+        last->what = change.what;
+        return r;
+    }
+    change.gesture = gesture;
     ed.undo.push_back(std::move(change));
     ed.redo.clear();
     return r;
@@ -466,6 +476,29 @@ EditResult editSetKey(TimelineEditor& ed, const std::string& track, int32_t row,
                     formatInterpolation(l.interpolation, false) + (inserted ? " (new key)" : "");
         return true;
     });
+}
+
+EditResult editDragValue(TimelineEditor& ed, const std::string& track, int32_t row, float value) {
+    return runEdit(
+        ed,
+        [&](TimelineText& w, EditResult& r) {
+            const int at = findKeyLine(w, track, row);
+            if (at < 0 || !std::isfinite(value)) {
+                r.message = at < 0 ? noKey(w, track, row) : "a key's value must be a finite number";
+                return false;
+            }
+            const TimelineLine& l = w.lines[size_t(at)];
+            setLine(w, size_t(at), withWords(l, {{2, formatValue(value)}}));
+            r.line = at;
+            r.message = track + " " + barOf(w, size_t(at), row) + " = " + formatValue(value) + " " +
+                        formatInterpolation(l.interpolation, false);
+            return true;
+        },
+        "drag " + track + " " + std::to_string(row));
+}
+
+void editEndGesture(TimelineEditor& ed) {
+    if (!ed.undo.empty()) ed.undo.back().gesture.clear();
 }
 
 EditResult editSetInterpolation(TimelineEditor& ed, const std::string& track, int32_t row,

@@ -47,7 +47,8 @@
 struct TextChange {
     size_t first = 0;
     std::vector<std::string> before, after;
-    std::string what; // the edit's message
+    std::string what;    // the edit's message
+    std::string gesture; // drags of one key's value: the step the next drag joins
 };
 
 struct TimelineEditor {
@@ -110,6 +111,11 @@ bool editorCheckFile(TimelineEditor& ed, std::string& error);
 // else of the key after it, else step.
 EditResult editSetKey(TimelineEditor& ed, const std::string& track, int32_t row, float value,
                       int32_t interpolation = -1, const std::string& section = {});
+// Sets the value of an existing key while it is dragged: drags of one key that follow each
+// other are one undo step (each still written, so the picture follows), until another edit or
+// editEndGesture (on releasing the mouse) ends the gesture.
+EditResult editDragValue(TimelineEditor& ed, const std::string& track, int32_t row, float value);
+void editEndGesture(TimelineEditor& ed);
 EditResult editSetInterpolation(TimelineEditor& ed, const std::string& track, int32_t row,
                                 int32_t interpolation);
 // step -> linear -> smooth -> ramp -> step.
