@@ -76,6 +76,13 @@ std::string noKey(const TimelineText& w, const std::string& track, int32_t row) 
                            " writes the keys there (edit the pulse)";
 }
 
+// A line number the caller took from the text before an outside change may now be another
+// statement: an edit named by its line is not made on the text read again.
+std::string lineMoved(int line) {
+    return "the file changed outside and was read again; line " + std::to_string(line + 1) +
+           " may hold something else now, so it was not edited";
+}
+
 bool rowInRange(int64_t row) {
     return row >= INT32_MIN && row <= INT32_MAX;
 }
@@ -670,6 +677,10 @@ EditResult editPaste(TimelineEditor& ed, const KeyClip& clip,
 EditResult editSetPulse(TimelineEditor& ed, int line, int32_t fromRow, int32_t toRow, float base,
                         float peak) {
     return runEdit(ed, [&](TimelineText& w, EditResult& r) {
+        if (r.reloaded) {
+            r.message = lineMoved(line);
+            return false;
+        }
         if (line < 0 || size_t(line) >= w.lines.size() ||
             w.lines[size_t(line)].kind != LINE_PULSE) {
             r.message = "line " + std::to_string(line + 1) + " is not a pulse";
@@ -783,6 +794,10 @@ EditResult editAddMark(TimelineEditor& ed, int32_t row, const std::string& name)
 
 EditResult editDeleteLine(TimelineEditor& ed, int line) {
     return runEdit(ed, [&](TimelineText& w, EditResult& r) {
+        if (r.reloaded) {
+            r.message = lineMoved(line);
+            return false;
+        }
         if (line < 0 || size_t(line) >= w.lines.size() ||
             (w.lines[size_t(line)].kind != LINE_KEY && w.lines[size_t(line)].kind != LINE_PULSE &&
              w.lines[size_t(line)].kind != LINE_MARK)) {

@@ -28,11 +28,13 @@
 //
 // Keys are named by track and row; only hand keys (key lines) are edited as keys, the keys a
 // pulse makes belong to its statement, which is named by its line (TimelineText lines, from
-// 0). A selection is rows [fromRow, toRow] of some tracks: the key lines on those rows, and the
-// pulses whose range starts on them. The caller converts beats and bars to rows (8 a beat
-// unless the text's tempo says otherwise). A track without any line gets its first key at the
-// end of the section the caller names ("# ---- <name> ----", normally the scene that reads the
-// track), or at the end of the text when there is no such section.
+// 0). An edit named by a line is not made when the file had changed outside (that line may
+// hold another statement now): the text is read again and the edit refused, `reloaded` set. A
+// selection is rows [fromRow, toRow] of some tracks: the key lines on those rows, and the pulses
+// whose range starts on them. The caller converts beats and bars to rows (8 a beat unless the
+// text's tempo says otherwise). A track without any line gets its first key at the end of the
+// section the caller names ("# ---- <name> ----", normally the scene that reads the track), or at
+// the end of the text when there is no such section.
 #pragma once
 
 #include "timeline.h"

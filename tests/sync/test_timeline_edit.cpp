@@ -620,6 +620,16 @@ TEST(TimelineEdit, TheFileIsWrittenAtomicallyAndOutsideChangesWin) {
     EXPECT_EQ(contentOf(path), outside + "extra_track 0 1 step\n");
     EXPECT_FALSE(editUndo(ed).applied);
 
+    // An edit named by a line is not made on a text changed outside: the line may be another.
+    const int pulse = findPulseLine(ed.text, "vol_vblur", 16 * 32 + 3 * 8);
+    ASSERT_GE(pulse, 0);
+    writeFile(path, "# a line above everything\n" + contentOf(path));
+    r = editDeleteLine(ed, pulse);
+    EXPECT_FALSE(r.applied);
+    EXPECT_TRUE(r.reloaded);
+    EXPECT_EQ(ed.text.lines[0].text, "# a line above everything\n");
+    EXPECT_EQ(contentOf(path), editorText(ed));
+
     // A file that went away is not made again.
     ASSERT_EQ(unlink(path.c_str()), 0);
     r = editSetKey(ed, "kaos_rot", 8 * 32, 1);
