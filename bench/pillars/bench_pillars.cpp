@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
     passes.add("pass: levels",
                timeIt(frames, [&] { postLevels(&gfx, picture, &out.target, levels); }));
 
-    // The title: the spectrogram into T as the scene draws it (the texture up again, the last 32
+    // The title: the spectrogram into T as the scene draws it (its new column up, the last 32
     // columns over the target), the burn, the lettering over it.
     TextureHandle* spectrogram = nullptr;
     {
@@ -232,7 +232,8 @@ int main(int argc, char** argv) {
             rs::setCulling(state, false);
             rs::setBlend(state, kBlendSrcAlpha, kBlendOneMinusSrcAlpha, kBlendOne, kBlendOne);
             column = pillars::nextColumn(column);
-            gfx.updateTexture(spectrogram, 0, 0, 512, 1024, kFormatBGRA, pixels.data());
+            gfx.updateTexture(spectrogram, column, 0, 1, 1024, kFormatBGRA,
+                              &pixels[pillars::spectrogramPixel(column, 0)]);
             gfx.useShader("unshaded_textured");
             float identity[16];
             mat_identity(identity);
@@ -271,7 +272,7 @@ int main(int argc, char** argv) {
     }
 
     // The spectrogram's upload: the whole texture, as the scene once did every frame, against
-    // the single column that changed.
+    // the single column it uploads now.
     int k = 0;
     printStats("upload: whole 2 MiB", timeIt(frames, [&] {
                    pixels[size_t(k++ % 512) * 4] ^= 0xff; // a changed buffer each time

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace pillars {
@@ -116,6 +117,13 @@ constexpr int kSpectrumBuffer = 8192;    // floats held for it
 // The next column: one step a frame, wrapping at the texture's width.
 inline int nextColumn(int column) {
     return (column + 1) % kSpectrogramWidth;
+}
+
+// Where pixel (`column`, `row`) starts in the 2 MiB pixel buffer, in bytes. The buffer holds
+// the picture column by column, so the one column that changes in a frame is 4 KiB in one
+// piece and goes up to the texture as a 1 x 1024 update, not the whole picture again.
+inline size_t spectrogramPixel(int column, int row) {
+    return (size_t(column) * kSpectrogramHeight + size_t(row)) * 4;
 }
 
 // The spectrum bin that row `row` shows: (row / 1024)^4 of 4096, so the low end, where the

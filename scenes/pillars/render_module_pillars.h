@@ -8,8 +8,9 @@
 //
 // Models, shaders, textures and the four colour tables are registered in initialise and
 // belong to the graphics context. The object owns the surface list, the spectrum buffer and
-// the spectrogram's pixels (2 MiB, re-uploaded whole every frame); the camera, the
-// spectrogram's column and its first-frame flag live in the plug-in's static storage.
+// the spectrogram's pixels (2 MiB, held column by column so that the one column a frame
+// changes is uploaded alone); the camera, the spectrogram's column and its first-frame flag
+// live in the plug-in's static storage.
 #pragma once
 
 #include "scene_base.h"
@@ -40,7 +41,7 @@ class cRenderModulePillars final : public cRenderModuleBase {
     std::unique_ptr<int32_t[]> surfaces_; // 0, 1, 2, ... one per surface of kaos
     std::unique_ptr<float[]> spectrum_;   // made on the first frame
     TextureHandle* spectrogram_ = nullptr;
-    std::unique_ptr<uint8_t[]> pixels_; // the spectrogram, blue-green-red-alpha
+    std::unique_ptr<uint8_t[]> pixels_; // the spectrogram, blue-green-red-alpha, by column
     TextureHandle* titleMask_ = nullptr;
     TextureHandle* burnGradient_ = nullptr;
     TextureHandle* lutPurple_ = nullptr;

@@ -197,3 +197,19 @@ TEST(PillarsRules, ColumnsWrapAndTheQuadShowsTheLastThirtyTwo) {
     EXPECT_FLOAT_EQ(u0, 1.5f);
     EXPECT_FLOAT_EQ((u0 - u1) * kSpectrogramWidth, 32.0f);
 }
+
+TEST(PillarsRules, EachColumnIsOnePieceOfThePixelBuffer) {
+    // A column's rows follow each other, so a column is one 1 x 1024 upload ...
+    for (int column : {0, 1, 311, kSpectrogramWidth - 1}) {
+        const size_t start = spectrogramPixel(column, 0);
+        EXPECT_EQ(start, size_t(column) * kSpectrogramHeight * 4) << column;
+        for (int row = 1; row < kSpectrogramHeight; ++row)
+            ASSERT_EQ(spectrogramPixel(column, row), start + size_t(row) * 4) << column;
+    }
+    // ... and the columns tile the 2 MiB buffer without a gap or an overlap.
+    for (int column = 1; column < kSpectrogramWidth; ++column)
+        EXPECT_EQ(spectrogramPixel(column, 0),
+                  spectrogramPixel(column - 1, kSpectrogramHeight - 1) + 4);
+    EXPECT_EQ(spectrogramPixel(kSpectrogramWidth - 1, kSpectrogramHeight - 1) + 4,
+              size_t(kSpectrogramWidth) * kSpectrogramHeight * 4);
+}
