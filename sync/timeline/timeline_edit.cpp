@@ -1,9 +1,10 @@
 // timeline_edit.cpp - see timeline_edit.h.
 //
 // Every edit works on a copy of the scanned text: it replaces words of lines, inserts and
-// erases whole lines, and the copy is scanned again after each step, so later steps see the
-// rows and line numbers as they are now. Only when the whole edit is built is it compiled,
-// written and taken, as one undo step (the lines between the first and last that changed).
+// erases whole lines, and the lines it changed are read again after each step
+// (replaceTimelineLines), so later steps see the rows and line numbers as they are now. Only
+// when the whole edit is built is it compiled, written and taken, as one undo step (the lines
+// between the first and last that changed).
 #include "timeline_edit.h"
 
 #include "timeline_file.h"
