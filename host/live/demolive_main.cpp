@@ -544,6 +544,8 @@ void Live::present() {
         if (asked.seek) seek(asked.seekMs, "seek panel");
         const TrackViewRequests& edit = asked.trackView;
         if (edit.setValue) applyEdit(keyEditorSetValue(editor_, edit.value, view.timeMs));
+        if (edit.dragValue) applyEdit(keyEditorDragValue(editor_, edit.value, view.timeMs));
+        if (edit.endDrag) keyEditorEndDrag(editor_);
         if (edit.addMark) applyEdit(keyEditorAddMark(editor_, edit.markName, view.timeMs));
         if (edit.pin) {
             std::string why;

@@ -428,6 +428,20 @@ EditorAction keyEditorSetValue(KeyEditor& ed, float value, int64_t ms) {
     return outcome(r, keyStatus(ed, track, row, r));
 }
 
+EditorAction keyEditorDragValue(KeyEditor& ed, float value, int64_t ms) {
+    if (!ed.writable) return refusal(ed.readOnlyWhy);
+    const std::string& track = keyEditorTrack(ed);
+    if (track.empty()) return refusal("no track picked");
+    const int32_t row = editRowAt(ed, ms);
+    if (findKeyLine(ed.text.text, track, row) < 0) return keyEditorSetValue(ed, value, ms);
+    const EditResult r = editDragValue(ed.text, track, row, value);
+    return outcome(r, keyStatus(ed, track, row, r));
+}
+
+void keyEditorEndDrag(KeyEditor& ed) {
+    editEndGesture(ed.text);
+}
+
 EditorAction keyEditorAddMark(KeyEditor& ed, const std::string& name, int64_t ms) {
     if (!ed.writable) return refusal(ed.readOnlyWhy);
     const int32_t row = editRowAt(ed, ms);

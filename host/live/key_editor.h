@@ -109,5 +109,9 @@ EditorAction keyEditorKey(KeyEditor& ed, const EditorKeyPress& key, int64_t ms);
 // Sets the value of the picked track's key at the playhead's row (inserting it): the panel's
 // value field, dragged or typed.
 EditorAction keyEditorSetValue(KeyEditor& ed, float value, int64_t ms);
+// The value field dragged: each step is written (the picture follows the mouse), and the steps
+// of one drag undo as one edit; keyEditorEndDrag on release. A row without a key gets one first.
+EditorAction keyEditorDragValue(KeyEditor& ed, float value, int64_t ms);
+void keyEditorEndDrag(KeyEditor& ed);
 // Adds a bookmark at the playhead's row; an empty name makes one ("mark 3").
 EditorAction keyEditorAddMark(KeyEditor& ed, const std::string& name, int64_t ms);

@@ -153,20 +153,16 @@ void drawTrackView(const TrackViewInput& in, TrackViewRequests& asked) {
             v = keytrack_value(&view, double(row));
         }
         ImGui::SetNextItemWidth(110);
-        // Written when the drag ends or the typed number is entered: one edit, one undo step.
-        static float dragged = 0;
-        static bool dragging = false;
-        float shown = dragging ? dragged : v;
-        ImGui::DragFloat("value", &shown, 0.01f * kEditorSteps[ed.stepIndex] * 10.0f, 0, 0, "%.3f");
-        if (ImGui::IsItemActive()) {
-            dragging = true;
-            dragged = shown;
+        // Every step of a drag (or of a number typed after Ctrl+click) is written, so the
+        // picture follows; the whole gesture is one undo step.
+        float shown = v;
+        const bool changed = ImGui::DragFloat(
+            "value", &shown, 0.01f * kEditorSteps[ed.stepIndex] * 10.0f, 0, 0, "%.3f");
+        if (changed) {
+            asked.dragValue = true;
+            asked.value = shown;
         }
-        if (ImGui::IsItemDeactivatedAfterEdit()) {
-            asked.setValue = true;
-            asked.value = dragging ? dragged : shown;
-        }
-        if (!ImGui::IsItemActive()) dragging = false;
+        if (ImGui::IsItemDeactivated()) asked.endDrag = true;
     }
     ImGui::SameLine();
     static char pinText[64] = "";

@@ -19,7 +19,9 @@ struct TrackViewInput {
 };
 
 struct TrackViewRequests {
-    bool setValue = false; // the value field was dragged or typed: set the key at the playhead
+    bool setValue = false;  // a number typed into the value field: set the key at the playhead
+    bool dragValue = false; // the value field dragged to `value`: one undo step per drag
+    bool endDrag = false;   // the drag ended
     float value = 0;
     bool pin = false; // a track was named in the field: show it as a column
     std::string pinName;

@@ -95,6 +95,16 @@ TEST_F(EditorFixture, StepsInterpolationMoveAndDeleteAtThePlayhead) {
     EXPECT_EQ(readAll(path), kText);
 }
 
+TEST_F(EditorFixture, ADragIsOneUndoStep) {
+    for (float v : {3.0f, 4.0f, 5.5f}) EXPECT_TRUE(keyEditorDragValue(ed, v, kBar1).wrote);
+    keyEditorEndDrag(ed);
+    EXPECT_NE(readAll(path).find("5.5"), std::string::npos);
+    EXPECT_TRUE(press(SDLK_z, 0, true).wrote);                            // the drag's steps
+    EXPECT_NE(readAll(path).find("cyl_fade      b1"), std::string::npos); // the key it inserted
+    EXPECT_TRUE(press(SDLK_z, 0, true).wrote);
+    EXPECT_EQ(readAll(path), kText);
+}
+
 TEST_F(EditorFixture, ColumnsFollowTheScenesAndPastedKeysLandOnAnotherTrack) {
     EXPECT_EQ(ed.columns[0].group, "cylinders_scene");
     EXPECT_NE(press(SDLK_PERIOD, 0).status.find("tnl_speed"), std::string::npos);
