@@ -226,3 +226,44 @@ TEST_F(Basic, FxaaOnALongStaircaseBlendsMoreNearTheStep) {
     EXPECT_NEAR(red(24, row - 1), 255 * (0.5 - 1.0 / 9.0), 6);
     EXPECT_LE(red(29, row - 1), 5);
 }
+
+TEST_F(Basic, FxaaTreatsAStaircaseAlikeInEveryOrientation) {
+    // The filter reads its neighbourhood and walks the edge through gathered 2 x 2 blocks whose
+    // components mean different neighbours for edges along x and along y, walking back or
+    // ahead, towards either side: turned or mirrored, a staircase must come out turned or
+    // mirrored the same way. Steps of unequal length (3 and 8 columns) make every direction
+    // find its end at another distance.
+    const int n = 48;
+    Pixels src = solid(n, n, kBlack);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            if (y >= 12 + (x < 24 ? x / 3 : 8 + (x - 24) / 8)) put(src, n, x, y, kWhite);
+    // The eight turns and mirrors of the square, as where pixel (x, y) goes.
+    auto move = [&](int k, int x, int y) {
+        const int a = k & 1 ? n - 1 - x : x, b = k & 2 ? n - 1 - y : y;
+        return k & 4 ? std::make_pair(b, a) : std::make_pair(a, b);
+    };
+    Pixels reference;
+    for (int k = 0; k < 8; ++k) {
+        Pixels turned(src.size());
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const auto [tx, ty] = move(k, x, y);
+                put(turned, n, tx, ty, at(src, n, x, y));
+            }
+        iRenderTarget* dst = target(n, n, solid(n, n, kBlack));
+        postFxaa(gfx, texture(n, n, turned), &dst, 0.75f);
+        const Pixels out = read(dst);
+        if (k == 0) reference = out;
+        int off = 0, softened = 0;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const auto [tx, ty] = move(k, x, y);
+                const int got = at(out, n, tx, ty).r, want = at(reference, n, x, y).r;
+                if (std::abs(got - want) > 2) ++off;
+                if (got > 20 && got < 235) ++softened;
+            }
+        EXPECT_EQ(off, 0) << "turn " << k;
+        EXPECT_GT(softened, n / 2) << "turn " << k;
+    }
+}
