@@ -73,6 +73,7 @@ void gfxContext::init(const WindowDesc* desc) {
     setClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     clear(3);
     pool_.prefill(this, screenWidth(), screenHeight());
+    for (const auto& entry : pool_.freeTargets()) makeDepthCopy(entry.second);
     shaders_.init();
     loadShader("debugcol", "data/shaders/debugcol.vert", "data/shaders/debugcol.frag");
     if (wglSwapIntervalEXT) wglSwapIntervalEXT(1);
@@ -308,11 +309,14 @@ void gfxContext::updateTexture(TextureHandle* texture, int x, int y, int width, 
 // ---- render targets -------------------------------------------------------------------------
 
 RenderTargetHandle gfxContext::acquireRenderTarget(int width, int height) {
-    return pool_.acquire(this, width, height);
+    const size_t pooled = pool_.freeCount() + size_t(pool_.outstanding());
+    RenderTargetHandle handle = pool_.acquire(this, width, height);
+    if (pool_.freeCount() + size_t(pool_.outstanding()) > pooled) makeDepthCopy(handle.target);
+    return handle;
 }
 
 RenderTargetHandle gfxContext::acquireScreenRenderTarget(int divisor) {
-    return pool_.acquire(this, screenWidth() / divisor, screenHeight() / divisor);
+    return acquireRenderTarget(screenWidth() / divisor, screenHeight() / divisor);
 }
 
 iRenderTarget* gfxContext::createRenderTarget(TextureHandle* texture, bool hasDepth) {
@@ -323,6 +327,15 @@ iRenderTarget* gfxContext::createRenderTarget(TextureHandle* texture, bool hasDe
 
 void gfxContext::releaseRenderTarget(RenderTargetHandle* handle) {
     pool_.release(handle);
+}
+
+void gfxContext::makeDepthCopy(iRenderTarget* target) {
+    TextureHandle* colour = target ? target->texture() : nullptr;
+    if (!colour) return;
+    TextureHandle*& depth = depthTextures_[target];
+    if (!depth)
+        depth = createTexture2D(colour->width, colour->height, kFormatDepth, kFormatDepth16, 2,
+                                nullptr);
 }
 
 TextureHandle* gfxContext::depthTexture(iRenderTarget* target) {

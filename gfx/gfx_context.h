@@ -95,15 +95,20 @@ class gfxContext : public igfxContext {
     std::unordered_map<std::string, iModel*> models_;
     RenderTargetPool pool_;
     TextureManager textures_;
-    // The depth copy of each render target, made on the first depthTexture() call for it. A
-    // member, not a global: the context lives to the end of the process, and a global map
-    // would be destroyed at exit before the leak check, leaving its textures unreferenced.
+    // The depth copy of each render target, made on the first depthTexture() call for it, or
+    // for a pooled target when the pool makes it (makeDepthCopy): the pool hands its targets
+    // out in turn, so a scene would otherwise meet a target without a copy, and make one,
+    // frames after its first. A member, not a global: the context lives to the end of the
+    // process, and a global map would be destroyed at exit before the leak check, leaving its
+    // textures unreferenced.
     std::unordered_map<iRenderTarget*, TextureHandle*> depthTextures_;
     // Image files the texture manager refused; asked again, they give null without a word.
     std::unordered_set<std::string> refusedTextures_;
     // Programs (name and defines) that failed to build. Several plug-ins register the same
     // program; the failure is reported by the first and the others get no second report.
     std::unordered_set<std::string> refusedShaders_;
+    // The empty depth copy of `target`, made now unless it has one.
+    void makeDepthCopy(iRenderTarget* target);
     void loadShaderOnce(const std::string& name, const std::string& vertexFile,
                         const std::string& geometryFile, const std::string& fragmentFile,
                         const char* defines);

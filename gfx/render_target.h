@@ -59,6 +59,7 @@ class RenderTargetPool {
     int outstanding() const { return outstanding_; }
     int maxOutstanding() const { return maxOutstanding_; }
     size_t freeCount() const { return free_.size(); }
+    const std::vector<std::pair<int64_t, iRenderTarget*>>& freeTargets() const { return free_; }
 
   private:
     std::vector<std::pair<int64_t, iRenderTarget*>> free_; // in release order
