@@ -449,6 +449,37 @@ TEST_F(Stylise, GlitchesGrainAndNoiseLeaveThePictureAloneAtZero) {
     }
 }
 
+TEST_F(Stylise, BlockGlitchShowsEachPixelFromItsOwnPlaceOrItsBlocksShiftedRow) {
+    // Green names the row, red the column: a pixel that is not hit keeps both; a hit one shows
+    // its own row moved sideways, its channels rotated (green then in red) or not. Half the
+    // blocks are hit at amount 1.
+    TextureHandle* source = makeTexture(256, 144, [](int x, int y) {
+        return Rgba{uint8_t(x), uint8_t(y), uint8_t(255 - x), 255};
+    });
+    RenderTargetHandle out = gfx->acquireRenderTarget(256, 144);
+    for (float seedTime : {0.25f, 2.5f, 7.0f}) {
+        postDigitalGlitch(gfx, source, &out.target, seedTime, 1.0f);
+        const Pixels p = readBack(out->texture());
+        int kept = 0, moved = 0, rotated = 0, neither = 0;
+        for (int y = 0; y < 144; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const uint8_t* c = p.at(x, y);
+                if (c[1] == y && c[0] == x)
+                    ++kept;
+                else if (c[1] == y)
+                    ++moved;
+                else if (c[0] == y)
+                    ++rotated;
+                else
+                    ++neither;
+            }
+        EXPECT_EQ(neither, 0) << seedTime;
+        EXPECT_GT(kept, 256 * 144 / 5) << seedTime;
+        EXPECT_GT(moved, 256 * 144 / 10) << seedTime;
+        EXPECT_GT(rotated, 0) << seedTime;
+    }
+}
+
 // ---- the pool ---------------------------------------------------------------------------------
 
 TEST_F(Stylise, EveryChainGivesBackWhatItBorrows) {
