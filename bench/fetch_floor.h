@@ -10,14 +10,15 @@
 //
 // Include after bench_common.h (or bench_scene.h); the program links postfx (pass.h).
 //
-//   // five fetches along x, as the first axis of the blur reads its 1280 x 720 source
-//   FetchFloor across = makeFetchFloor(gfx, "floor_blur_x", {{"sampler2D", picture}},
-//                                      floorLine(0, 5, 4.0f / 3.0f, 0.0f));
+//   // a scene's pass reading nine texels in a column, 1 px apart, from a 1280 x 720 target
+//   FetchFloor smear = makeFetchFloor(gfx, "floor_smear", {{"sampler2D", frame->texture()}},
+//                                     floorLine(0, 9, 0.0f, 4.0f));
 //   printFloorHeader();
-//   printFloorRow(compareWithFloor("dir blur", 30,
-//       [&] { postDirBlur(&gfx, picture, &out.target); },
-//       [&] { drawFetchFloor(&gfx, across, half.target);
-//             drawFetchFloor(&gfx, down, out.target); }));
+//   printFloorRow(compareWithFloor("smear", 15,
+//       [&] { postSmear(gfx, frame->texture(), &out.target); },
+//       [&] { drawFetchFloor(gfx, smear, out.target); }));
+//   // two draws, two floors: {{0, 0, 0}, {0, 4.0f / 3, 0}, ...} along x into a temporary
+//   // target, then the same along y from that target into the destination
 //
 // Both bodies end with glFinish and are timed alternately, so a busy neighbour on the machine
 // slows both alike; the medians are compared, of the wall clock and of the process's CPU time.
