@@ -16,6 +16,13 @@
 //
 // Cost on a software rasteriser decides the budgets: at most 48 march steps, bounding spheres with a relaxed
 // hit distance, a 12-step soft shadow and a 4-tap occlusion estimate.
+//
+// llvmpipe runs eight pixels in lock-step and an if costs both of its sides, so an early
+// return inside map() saves nothing: only a loop that all eight pixels leave early does. Far
+// from the bounding sphere the field is the sphere's and the floor's distance alone
+// (mapFar); every loop below therefore runs in a cheap form where that holds and in the full
+// form only where it does not, each form a loop of its own, with the same values as one loop
+// over map() would give.
 
 uniform vec4 time;
 uniform sampler2D tex0;
@@ -63,8 +70,50 @@ vec3 palette(float t, vec3 phase) {
 
 // ---- the scenes -----------------------------------------------------------------------------
 
+// Each scene's floor and the sphere that bounds its object; more than 0.5 outside the sphere
+// the scene's map() is mapFar().
 #ifdef SCENE00
 const float FLOOR_Y = -1.7;
+const vec3 BOUND_C = vec3(0.0, 0.1, 0.0);
+const float BOUND_R = 2.9;
+#endif
+#ifdef SCENE01
+const float FLOOR_Y = -2.2;
+const vec3 BOUND_C = vec3(0.0);
+const float BOUND_R = 2.5;
+#endif
+#ifdef SCENE02
+const float FLOOR_Y = -2.0;
+const vec3 BOUND_C = vec3(0.0);
+const float BOUND_R = 2.3;
+#endif
+#ifdef SCENE03
+const float FLOOR_Y = -100.0;
+const vec3 BOUND_C = vec3(0.0);
+const float BOUND_R = 2.6;
+#endif
+
+float boundDist(vec3 p) {
+    return length(p - BOUND_C) - BOUND_R;
+}
+
+// The field far from the object: the bounding sphere's distance or the floor's.
+float mapFar(vec3 p) {
+    float bound = boundDist(p);
+    float fl = p.y - FLOOR_Y;
+    gMat = fl < bound ? 0.0 : 1.0;
+    gHeat = 0.0;
+    return min(bound, fl);
+}
+
+// The least bounding distance a ray from p along unit l will ever have.
+float boundAhead(vec3 p, vec3 l) {
+    vec3 c = p - BOUND_C;
+    float along = dot(c, l);
+    return length(along > 0.0 ? c : c - l * along) - BOUND_R;
+}
+
+#ifdef SCENE00
 vec3 glowTint() { return vec3(0.25, 0.55, 1.0); }
 
 // Blob centres and spins change per frame, not per step: worked out once per pixel.
@@ -87,12 +136,7 @@ void setupScene() {
 float map(vec3 p) {
     float fl = p.y - FLOOR_Y;
     // Far from every blob the bounding sphere is distance enough.
-    float bound = length(p - vec3(0.0, 0.1, 0.0)) - 2.9;
-    if (bound > 0.5) {
-        gMat = fl < bound ? 0.0 : 1.0;
-        gHeat = 0.0;
-        return min(bound, fl);
-    }
+    if (boundDist(p) > 0.5) return mapFar(p);
     float d = 1e5;
     float morph = clamp(parms.y, 0.0, 1.0);
     for (int i = 0; i < 5; i++) {
@@ -128,8 +172,10 @@ vec3 surface(vec3 p, vec3 n, out float gloss) {
 #endif
 
 #ifdef SCENE01
-void setupScene() {}
-const float FLOOR_Y = -2.2;
+mat2 gSpin; // the body's turn about y, the same for every step of a pixel
+void setupScene() {
+    gSpin = rot(T * 0.25);
+}
 const float SPACING = 0.42;
 const float THICK = 0.15; // half the thickness of a slice; the rest of SPACING is gap
 vec3 glowTint() { return vec3(1.0, 0.45, 0.12); }
@@ -145,14 +191,9 @@ float sliceBody(vec3 q, float index) {
 }
 
 float map(vec3 p) {
-    float bound = length(p) - 2.5;
-    if (bound > 0.5) { // far from the object the bounding sphere is distance enough
-        gMat = p.y - FLOOR_Y < bound ? 0.0 : 1.0;
-        gHeat = 0.0;
-        return min(bound, p.y - FLOOR_Y);
-    }
+    if (boundDist(p) > 0.5) return mapFar(p); // the bounding sphere is distance enough
     vec3 q = p;
-    q.xz = rot(T * 0.25) * q.xz;
+    q.xz = gSpin * q.xz;
     float y = q.y + T * 0.1;
     float index = floor(y / SPACING + 0.5);
     float cell = y - index * SPACING;
@@ -191,22 +232,19 @@ vec3 surface(vec3 p, vec3 n, out float gloss) {
 #endif
 
 #ifdef SCENE02
-void setupScene() {}
-const float FLOOR_Y = -2.0;
+float gTwist, gOrbY; // per frame, worked out once per pixel
+void setupScene() {
+    gTwist = 0.7 + 0.3 * sin(T * 0.4);
+    gOrbY = 0.3 * sin(T * 0.9);
+}
 vec3 glowTint() { return mix(vec3(0.4, 0.7, 1.0), vec3(1.0, 0.5, 0.1), clamp(parms.z, 0.0, 1.0)); }
 
 float map(vec3 p) {
-    float bound = length(p) - 2.3;
-    if (bound > 0.5) { // far from the object the bounding sphere is distance enough
-        gMat = p.y - FLOOR_Y < bound ? 0.0 : 1.0;
-        gHeat = 0.0;
-        return min(bound, p.y - FLOOR_Y);
-    }
+    if (boundDist(p) > 0.5) return mapFar(p); // the bounding sphere is distance enough
     vec3 q = p;
-    float twist = 0.7 + 0.3 * sin(T * 0.4);
-    q.xz = rot(q.y * twist + T * 0.35) * q.xz;
+    q.xz = rot(q.y * gTwist + T * 0.35) * q.xz;
     float pillar = sdBox(q, vec3(0.55, 1.5, 0.55)) - 0.18;
-    float orb = length(p - vec3(0.0, 0.3 * sin(T * 0.9), 0.0)) - 1.05;
+    float orb = length(p - vec3(0.0, gOrbY, 0.0)) - 1.05;
     float d = smin(pillar, orb, 0.45);
     d = max(d, -(length(p.xz) - 0.3)); // a hollow core shows the inner glow
     vec3 w = wobble(vec2(atan(q.z, q.x) * 0.159, q.y * 0.2 + T * 0.03));
@@ -236,22 +274,22 @@ vec3 surface(vec3 p, vec3 n, out float gloss) {
 #endif
 
 #ifdef SCENE03
-void setupScene() {}
-const float FLOOR_Y = -100.0;
+float gBendTurn, gDepth; // per frame, worked out once per pixel
+mat2 gSwing;
+void setupScene() {
+    gBendTurn = sin(T * 0.5) * 0.25;
+    gSwing = rot(0.35 * sin(T * 0.4));
+    gDepth = 0.18 + 0.05 * sin(T);
+}
 vec3 glowTint() { return vec3(1.0, 0.3, 0.6); }
 
 float map(vec3 p) {
-    float bound = length(p) - 2.6;
-    if (bound > 0.5) { // far from the object the bounding sphere is distance enough
-        gMat = p.y - FLOOR_Y < bound ? 0.0 : 1.0;
-        gHeat = 0.0;
-        return min(bound, p.y - FLOOR_Y);
-    }
+    if (boundDist(p) > 0.5) return mapFar(p); // the bounding sphere is distance enough
     vec3 q = p;
     float bend = parms.w;
-    q.xy = rot(q.z * bend * 0.6 + sin(T * 0.5) * 0.25) * q.xy;
+    q.xy = rot(q.z * bend * 0.6 + gBendTurn) * q.xy;
     q.z += bend * 0.25 * sin(q.x * 2.5 + T * 3.0);
-    q.xz = rot(0.35 * sin(T * 0.4)) * q.xz;
+    q.xz = gSwing * q.xz;
     // The emblem: a thick ring, a bar through it and four studs around it, extruded.
     float r = length(q.xy);
     float ring = abs(r - 1.3) - 0.2;
@@ -262,8 +300,7 @@ float map(vec3 p) {
     float sector = floor(ang / 1.5708 + 0.5) * 1.5708 - T * 0.6;
     vec2 c = vec2(cos(sector), sin(sector)) * 1.95;
     shape2d = min(shape2d, length(q.xy - c) - 0.16);
-    float depth = 0.18 + 0.05 * sin(T);
-    vec2 e = vec2(shape2d, abs(q.z) - depth);
+    vec2 e = vec2(shape2d, abs(q.z) - gDepth);
     float d = min(max(e.x, e.y), 0.0) + length(max(e, 0.0)) - 0.04;
     gHeat = smoothstep(0.02, 0.0, abs(shape2d + 0.03));
     gMat = 1.0;
@@ -281,32 +318,103 @@ vec3 surface(vec3 p, vec3 n, out float gloss) {
 
 // ---- lighting -------------------------------------------------------------------------------
 
-vec3 normalAt(vec3 p) {
-    const vec2 k = vec2(1.0, -1.0);
-    const float h = 0.002;
-    return normalize(k.xyy * map(p + k.xyy * h) + k.yyx * map(p + k.yyx * h) +
-                     k.yxy * map(p + k.yxy * h) + k.xxx * map(p + k.xxx * h));
+// Tap k (0..3) of the tetrahedral normal: the corners (1,-1,-1), (-1,-1,1), (-1,1,-1), (1,1,1).
+vec3 tetra(int k) {
+    return vec3(k == 0 || k == 3 ? 1.0 : -1.0, k >= 2 ? 1.0 : -1.0, k == 1 || k == 3 ? 1.0 : -1.0);
 }
 
-float softShadow(vec3 p, vec3 l) {
-    float res = 1.0, t = 0.05;
-    for (int i = 0; i < 12; i++) {
-        float h = map(p + l * t);
-        res = min(res, 9.0 * h / t);
-        t += clamp(h, 0.06, 0.5);
-        if (res < 0.02 || t > 6.0) break;
-    }
-    return clamp(res, 0.0, 1.0);
+// Where tap k of the shading at p takes the field: taps 0..3 the normal's, 0.002 around p;
+// taps 4..7 the occlusion's, 0.08 .. 0.32 out along the normal n that taps 0..3 gave.
+vec3 tapPoint(int k, vec3 p, vec3 n) {
+    return k < 4 ? p + tetra(k) * 0.002 : p + n * (0.08 * float(k - 3));
 }
 
-float occlusion(vec3 p, vec3 n) {
-    float o = 0.0, w = 1.0;
-    for (int i = 1; i <= 4; i++) {
-        float h = 0.08 * float(i);
-        o += (h - map(p + n * h)) * w;
+// Adds tap k's field value d to the normal sum (finished into n after tap 3) or to the
+// occlusion o with its weight w.
+void addTap(int k, float d, inout vec3 sum, inout vec3 n, inout float o, inout float w) {
+    if (k < 4) {
+        sum += tetra(k) * d;
+        if (k == 3) n = normalize(sum);
+    } else {
+        o += (0.08 * float(k - 3) - d) * w;
         w *= 0.6;
     }
-    return clamp(1.0 - 2.2 * o, 0.0, 1.0);
+}
+
+// One step of the soft shadow with the field value h; false when the shadow is settled.
+bool shadowStep(float h, inout float res, inout float t) {
+    res = min(res, 9.0 * h / t);
+    t += clamp(h, 0.06, 0.5);
+    return !(res < 0.02 || t > 6.0);
+}
+
+// The shading of a hit at pos lit from l: its normal n, occlusion ao (eight taps of the field,
+// addTap) and soft shadow sh (up to 12 steps towards the light). Where pos is more than 0.83
+// from the bounding sphere it is floor that every tap would see as flat and open: n = +y and
+// ao = 1 without taps. A shadow ray that keeps more than 0.67 from the sphere from some point
+// on is lit from there: its 9 h / t cannot fall under 1 within t <= 6 (nor the floor's, which
+// the light rises from), so it stops. Outside the sphere's shell the steps take mapFar(); every
+// map() of the shading (the taps of a hit near the object, then the shadow's steps in the
+// shell) goes through one loop, so that a pixel needing none pays for one masked map(), not one
+// per stage.
+void shade(vec3 pos, vec3 l, out vec3 n, out float ao, out float sh) {
+    n = vec3(0.0, 1.0, 0.0);
+    ao = 1.0;
+    float res = 1.0, t = 0.05;
+    vec3 from = pos + n * 0.01;
+    int steps = 0;
+    int stage = 0; // 0 taps, 1 shadow steps with map(), 2 with mapFar() past the shell, 3 done
+    if (boundDist(pos) > 0.83) {
+        // Open floor: the shadow's steps up to the shell.
+        stage = 1;
+        for (; steps < 12; steps++) {
+            vec3 q = from + l * t;
+            if (boundAhead(q, l) > 0.67) {
+                stage = 3;
+                break;
+            }
+            if (boundDist(q) <= 0.5) break; // this step takes map(): the loop below
+            if (!shadowStep(mapFar(q), res, t)) {
+                stage = 3;
+                break;
+            }
+        }
+        if (steps >= 12) stage = 3;
+    }
+    vec3 sum = vec3(0.0);
+    float o = 0.0, w = 1.0;
+    int k = 0;
+    for (int guard = 0; stage < 2 && guard < 20; guard++) {
+        vec3 q = stage == 0 ? tapPoint(k, pos, n) : from + l * t;
+        if (stage == 1) {
+            if (boundAhead(q, l) > 0.67) {
+                stage = 3;
+                break;
+            }
+            if (boundDist(q) > 0.5 && dot(q - BOUND_C, l) > 0.0) {
+                stage = 2;
+                break;
+            }
+        }
+        float d = map(q);
+        if (stage == 0) {
+            addTap(k, d, sum, n, o, w);
+            k++;
+            if (k == 8) {
+                ao = clamp(1.0 - 2.2 * o, 0.0, 1.0);
+                from = pos + n * 0.01;
+                stage = dot(n, l) > 0.0 ? 1 : 3;
+            }
+        } else {
+            steps++;
+            if (!shadowStep(d, res, t) || steps >= 12) stage = 3;
+        }
+    }
+    for (; stage == 2 && steps < 12; steps++) {
+        vec3 q = from + l * t;
+        if (boundAhead(q, l) > 0.67 || !shadowStep(mapFar(q), res, t)) break;
+    }
+    sh = dot(n, l) > 0.0 ? clamp(res, 0.0, 1.0) : 0.0;
 }
 
 vec3 sky(vec3 rd) {
@@ -318,6 +426,18 @@ vec3 sky(vec3 rd) {
 }
 
 // ---- main -----------------------------------------------------------------------------------
+
+// One step of the march with the field value d at t: the glow of a near miss (of the object,
+// never the floor), the hit test, the step. False when the ray is done.
+bool marchStep(float d, inout float t, inout float glow, inout bool hit) {
+    if (gMat > 0.5) glow += 0.035 / (1.0 + d * d * 80.0);
+    if (d < 0.0015 * t + 0.001) {
+        hit = true;
+        return false;
+    }
+    t += d;
+    return !(t > FAR);
+}
 
 void main() {
     T = time.x;
@@ -331,19 +451,28 @@ void main() {
     vec3 rd = normalize(p.x * rt + p.y * up + 1.9 * fw);
 
     float glowAmount = 0.35 + max(parms2.y, 0.0);
+    // Up to MAX_STEPS steps in three loops: towards the bounding sphere's shell with mapFar(),
+    // inside it with map(), and once past it (moving away, so never back) with mapFar() again.
     float t = 0.0, glow = 0.0;
-    bool hit = false;
-    for (int i = 0; i < MAX_STEPS; i++) {
-        float d = map(ro + rd * t);
-        // Only near misses of the object glow, never the floor.
-        if (gMat > 0.5) glow += 0.035 / (1.0 + d * d * 80.0);
-        if (d < 0.0015 * t + 0.001) {
-            hit = true;
-            break;
-        }
-        t += d;
-        if (t > FAR) break;
+    bool hit = false, going = true;
+    int i = 0;
+    for (; i < MAX_STEPS; i++) {
+        vec3 q = ro + rd * t;
+        if (boundDist(q) <= 0.5) break;
+        going = marchStep(mapFar(q), t, glow, hit);
+        if (!going) break;
     }
+    for (; going && i < MAX_STEPS; i++) {
+        vec3 q = ro + rd * t;
+        if (boundDist(q) > 0.5) break; // left the shell, never to come back
+        going = marchStep(map(q), t, glow, hit);
+        if (!going) break;
+    }
+    for (; going && i < MAX_STEPS; i++) {
+        going = marchStep(mapFar(ro + rd * t), t, glow, hit);
+        if (!going) break;
+    }
+    float mat = gMat, heat = gHeat; // of the hit, when there is one
 
     vec3 col;
     float alpha = 1.0;
@@ -356,15 +485,15 @@ void main() {
 
     if (hit) {
         vec3 pos = ro + rd * t;
-        vec3 n = normalAt(pos);
-        map(pos); // material of this point, not of the last normal tap
-        float mat = gMat, heat = gHeat;
+        vec3 l = normalize(vec3(0.6, 0.8, -0.5));
+        vec3 n;
+        float ao, sh;
+        shade(pos, l, n, ao, sh);
+        gMat = mat; // surface() reads the material of the hit, not of the last tap
+        gHeat = heat;
         float gloss;
         vec3 albedo = surface(pos, n, gloss);
-        vec3 l = normalize(vec3(0.6, 0.8, -0.5));
         float dif = max(dot(n, l), 0.0);
-        float sh = dif > 0.0 ? softShadow(pos + n * 0.01, l) : 0.0;
-        float ao = occlusion(pos, n);
         vec3 r = reflect(rd, n);
         float fres = pow(1.0 - max(dot(n, -rd), 0.0), 4.0);
         float highlight = pow(max(dot(r, l), 0.0), 40.0) * sh;
