@@ -3,17 +3,49 @@
 //     faces and the panorama), N frames each (default 30) after a warm-up frame;
 //   - the parts alone: the six cube faces, the direct view and the panorama, drawn by the
 //     scene's own drawing steps (kaboom_passes.cpp, compiled in here) into a full-size target;
-//   - each post pass of the chain alone on a full-size picture;
+//   - the background picture into A, and each post pass of the chain alone on a full-size
+//     picture; for each view the sum of its steps' medians next to the frame's median and
+//     their ratio;
+//   - the panorama next to its fetch floor (fetch_floor.h): one bilinear fetch of the cube map
+//     per pixel, written and nothing else;
 //   - the first frame's hitch: the two full-size targets the streaks create at run time.
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/kaboom/bench_kaboom [frames]
 #include "bench_common.h"
 #include "bench_scene.h"
+#include "fetch_floor.h"
 
 #include "kaboom_passes.h"
 #include "kaboom_rules.h"
 #include "postfx.h"
 
 #include <cstdio>
+#include <string>
+
+namespace {
+
+// fetch_floor.h knows 2D and 3D samplers; the panorama reads a cube map. Its floor: one
+// bilinear fetch per pixel, in a direction that turns once around y across the screen and
+// climbs with it, so every face is read as the panorama reads them.
+FetchFloor makeCubeFloor(gfxContext& gfx, TextureHandle* cube) {
+    const char* glsl = "#version 330 compatibility\n"
+                       "uniform samplerCube s0;\n"
+                       "in vec2 uv;\n"
+                       "layout(location = 0) out vec4 fragColor;\n"
+                       "void main() {\n"
+                       "    float a = uv.x * 6.2831853;\n"
+                       "    fragColor = texture(s0, vec3(cos(a), uv.y * 2.0 - 1.2, sin(a)));\n"
+                       "}\n";
+    const std::string file = "/tmp/bench_kaboom_floor_" + std::to_string(getpid()) + ".frag";
+    if (FILE* f = std::fopen(file.c_str(), "w")) {
+        std::fputs(glsl, f);
+        std::fclose(f);
+    }
+    gfx.loadShader("floor_cube", "data/shaders/post_passthrough.vert", file);
+    std::remove(file.c_str());
+    return FetchFloor{"floor_cube", {{"samplerCube", cube}}, {"s0"}};
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     const int frames = benchRuns(argc, argv, 30);
@@ -30,9 +62,11 @@ int main(int argc, char** argv) {
 
     std::printf("reactor scene, 1280x720, %d runs each\n", frames);
     bench.track("expl_cylview", 0.0f);
-    printStats("frame, direct view", bench.frames(frames, t));
+    const FrameStats direct = bench.frames(frames, t);
+    printStats("frame, direct view", direct);
     bench.track("expl_cylview", 1.0f);
-    printStats("frame, panorama", bench.frames(frames, t));
+    const FrameStats panorama = bench.frames(frames, t);
+    printStats("frame, panorama", panorama);
 
     // The parts, through the scene's drawing steps on tracks of the same values.
     // The same tracks as the frames above.
@@ -53,36 +87,69 @@ int main(int argc, char** argv) {
         body();
         target->unbind(&gfx);
     };
-    printStats("six cube faces", timeIt(frames, [&] {
-                   bound([&] {
-                       kaboom::renderCubeFaces(&input, eye, kaboom::kNear, kaboom::kFar, viewport);
-                   });
-               }));
-    printStats("direct view alone", timeIt(frames, [&] {
-                   bound([&] {
-                       kaboom::drawScene(&input, camera.viewProjection(), eye, kaboom::kNear,
-                                         kaboom::kFar);
-                   });
-               }));
-    printStats("panorama alone",
-               timeIt(frames, [&] { bound([&] { kaboom::drawPanorama(&gfx, viewport); }); }));
+    auto shown = [](const char* what, const FrameStats& s) {
+        printStats(what, s);
+        return s.median;
+    };
+    const double faces =
+        shown("six cube faces", timeIt(frames, [&] {
+                  bound([&] {
+                      kaboom::renderCubeFaces(&input, eye, kaboom::kNear, kaboom::kFar, viewport);
+                  });
+              }));
+    const double directAlone = shown("direct view alone", timeIt(frames, [&] {
+                                         bound([&] {
+                                             kaboom::drawScene(&input, camera.viewProjection(), eye,
+                                                               kaboom::kNear, kaboom::kFar);
+                                         });
+                                     }));
+    const double panoramaAlone =
+        shown("panorama alone",
+              timeIt(frames, [&] { bound([&] { kaboom::drawPanorama(&gfx, viewport); }); }));
+    // A cleared and the picture blitted into it, as the frame starts it.
+    TextureHandle* background =
+        loadTexture(&gfx, "data/textures/bgstripeycircle.jpg", kLoadClamped);
+    const double backgroundAlone = shown("background into A", timeIt(frames, [&] {
+                                             *gfx.renderState() = rs::defaultWord();
+                                             BoundTarget b(&gfx, target, kClearColourDepth);
+                                             postBlit(&gfx, background);
+                                         }));
 
     // The post chain's passes alone.
     TextureHandle* picture = makeBenchPicture(gfx);
     RenderTargetHandle out = gfx.acquireScreenRenderTarget(1);
     const float vofs = 0.1f, vblur = 8.0f;
     const float streaks[3] = {200.0f, 170.0f, 1.7f};
-    printStats("pass vertical offset",
-               timeIt(frames, [&] { postVertOffset(&gfx, picture, &out.target, vofs, vblur); }));
-    printStats("pass streaks added", timeIt(frames, [&] {
-                   postStreaksAdd(&gfx, picture, &out.target, 60.0f, streaks, 1.0f);
-               }));
-    printStats("pass colour offset",
-               timeIt(frames, [&] { postColOffset(&gfx, picture, &out.target); }));
-    printStats("pass blit", timeIt(frames, [&] {
-                   BoundTarget b(&gfx, out, kClearNone);
-                   postBlit(&gfx, picture);
-               }));
+    double passes = 0.0;
+    passes +=
+        shown("pass vertical offset",
+              timeIt(frames, [&] { postVertOffset(&gfx, picture, &out.target, vofs, vblur); }));
+    passes += shown("pass streaks added", timeIt(frames, [&] {
+                        postStreaksAdd(&gfx, picture, &out.target, 60.0f, streaks, 1.0f);
+                    }));
+    passes += shown("pass colour offset",
+                    timeIt(frames, [&] { postColOffset(&gfx, picture, &out.target); }));
+    passes += shown("pass blit", timeIt(frames, [&] {
+                        BoundTarget b(&gfx, out, kClearNone);
+                        postBlit(&gfx, picture);
+                    }));
+    auto sumLine = [](const char* what, double sum, const FrameStats& frame) {
+        std::printf("%-28s median %8.2f  frame %8.2f  frame / steps %5.2f\n", what, sum,
+                    frame.median, sum > 0.0 ? frame.median / sum : 0.0);
+    };
+    const double common = faces + backgroundAlone + passes;
+    sumLine("sum of steps, direct view", common + directAlone, direct);
+    sumLine("sum of steps, panorama", common + panoramaAlone, panorama);
+
+    // The panorama next to its floor: a cube-map fetch per pixel over the whole sphere.
+    FetchFloor floor = makeCubeFloor(gfx, kaboom::cubeMap());
+    printFloorHeader();
+    printFloorRow(compareWithFloor(
+        "panorama", frames, [&] { bound([&] { kaboom::drawPanorama(&gfx, viewport); }); },
+        [&] {
+            *gfx.renderState() = rs::defaultWord();
+            drawFetchFloor(&gfx, floor, target.target);
+        }));
 
     // The first frame's hitch: with A and B and the streaks' own target leased, the two
     // targets postStreaks borrows are made at run time. Here: every full-size target the
