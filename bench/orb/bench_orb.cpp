@@ -48,15 +48,14 @@ void drawLogo(gfxContext& gfx, float c) {
     if (iModel* logo = gfx.model("logo_brusqua2")) logo->draw(&gfx);
 }
 
-// The floor of a pass whose taps read single texels (texelFetch) and whose own pixel is one
-// filtered read, as the radial blur's: tap 0 filtered at the pixel, the rest unfiltered at
-// their offsets in texels (held inside the picture, as the pass's taps always are), all
-// summed. makeFetchFloor builds filtered reads only.
+// The floor of a pass whose reads are all single texels (texelFetch), as the radial blur's:
+// the pixel's own texel and the taps at their offsets in texels (held inside the picture, as
+// the pass's taps always are), all summed. makeFetchFloor builds filtered reads only.
 FetchFloor makeTexelFetchFloor(igfxContext* gfx, const std::string& name, TextureHandle* texture,
                                const std::vector<FloorTap>& taps) {
     std::string glsl = "#version 330 compatibility\nuniform sampler2D s0;\nin vec2 uv;\n"
                        "layout(location = 0) out vec4 fragColor;\nvoid main() {\n"
-                       "    vec4 sum = texture(s0, uv);\n";
+                       "    vec4 sum = texelFetch(s0, ivec2(gl_FragCoord.xy), 0);\n";
     char line[160];
     for (size_t k = 1; k < taps.size(); ++k) {
         std::snprintf(line, sizeof line,
@@ -151,7 +150,7 @@ int main(int argc, char** argv) {
     // The radial blur next to its fetch floor: the picture's own texel and 24 taps along the
     // line towards the centre, laid out as they fall for a pixel at the frame's mean distance
     // from the centre (about 390 pixels), the streak's share of it growing with the glow. The
-    // taps read single texels; the floor of filtered taps is printed beside it, as that is
+    // pass reads single texels; the floor of filtered reads is printed beside it, as that is
     // what they were.
     std::printf("the scene's own pass against its fetch floor\n");
     printFloorHeader();
@@ -175,7 +174,7 @@ int main(int argc, char** argv) {
         std::snprintf(what, sizeof what, "radial blur (%.1f)", double(look.radits));
         printFloorRow(
             compareWithFloor(what, n, pass, [&] { drawFetchFloor(&gfx, texelFloor, out.target); }));
-        std::snprintf(what, sizeof what, "  floor of filtered taps");
+        std::snprintf(what, sizeof what, "  floor of filtered reads");
         printFloorRow(compareWithFloor(what, n, pass,
                                        [&] { drawFetchFloor(&gfx, filteredFloor, out.target); }));
     }

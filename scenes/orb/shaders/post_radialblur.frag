@@ -28,7 +28,9 @@ float dither(vec2 pixel) {
 }
 
 void main() {
-    vec4 picture = texture(tex0, uv);
+    // The pixel's own texel, read unfiltered: the quad's coordinates fall on texel centres, so
+    // a filtered read of four texels gave the same value.
+    vec4 picture = texelFetch(tex0, ivec2(uv * tex0siz.xy), 0);
     float strength = multiplier.x;
     // The tap count, not an early return, switches the glow off: a software rasteriser runs
     // a loop whose bound is the same for every pixel only as often as that bound says, but
