@@ -1,5 +1,7 @@
 #version 330 compatibility
-#extension GL_ARB_gpu_shader5 : require
+// Gathers are core from OpenGL 4.0; a 3.3 driver without the extension reads the four texels
+// one by one (the same values, a little slower).
+#extension GL_ARB_gpu_shader5 : enable
 // Edge-directed anti-aliasing over the prepass output (colour, luma in alpha).
 //
 // A pixel whose neighbourhood has too little contrast passes through unchanged. Otherwise the
@@ -27,7 +29,15 @@ const float kProbe[9] = float[9](1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 8.0, 12.0, 20.0);
 // texels for the price of one filtered read. Its components x, y, z, w are the texels at
 // (left, top), (right, top), (right, bottom), (left, bottom) of the block around `corner`.
 vec4 lumaBlock(vec2 corner) {
+#ifdef GL_ARB_gpu_shader5
     return textureGather(tex0, corner, 3);
+#else
+    vec2 h = 0.5 * fxaaQualityRcpFrame.xy;
+    return vec4(textureLod(tex0, corner + vec2(-h.x, h.y), 0.0).a,
+                textureLod(tex0, corner + h, 0.0).a,
+                textureLod(tex0, corner + vec2(h.x, -h.y), 0.0).a,
+                textureLod(tex0, corner - h, 0.0).a);
+#endif
 }
 
 float lumaAt(vec2 p) {
