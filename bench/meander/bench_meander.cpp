@@ -1,45 +1,211 @@
-// bench_meander - milliseconds per frame of the random-walk scene at 1280 x 720 in each
-// version (0: trail and background, 1: the trail four times, 2: the post chain alone) with the
-// full 256-instance trail, then each post pass of its chain alone on a 1280 x 720 picture,
-// over N runs each (default 30) after one warm-up.
+// bench_meander - milliseconds of the random-walk scene at 1280 x 720:
+//   - whole frames in each version (0: trail and background, 1: the trail four times, 2: the
+//     post chain alone) with the full 256-instance trail, N runs each (default 30) after one
+//     warm-up;
+//   - every step of a frame alone at the frame's sizes: the trail into T (once, and four times
+//     rolled), the glitch T -> A, the background over A, and each post pass of the chain on
+//     the pictures of a version-0 frame; for versions 0 and 1 the sum of their steps' medians
+//     next to the frame's median and the ratio;
+//   - the background next to its fetch floor (fetch_floor.h): its two texture fetches per pixel
+//     ("tex" and "tex_lines") over the screen, written and nothing else.
+// The trail and the background are drawn here with the scene's rules (meander_rules.h) and the
+// names, models and textures the plug-in registered on this context, draw for draw as it does.
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/meander/bench_meander [frames]
 #include "bench_common.h"
 #include "bench_scene.h"
-#include "postfx.h"
+#include "fetch_floor.h"
 
+#include "imodel.h"
+#include "meander_rules.h"
+#include "postfx.h"
+#include "scene_base.h"
+
+#include <cmath>
 #include <cstdio>
 #include <string>
+
+namespace {
+
+constexpr int64_t kTime = 130000; // bar 78.5
+constexpr float kInstances = 500.0f;
+const char* const kSpikes[3] = {"spike0", "spike1", "spike2"};
+
+float g_path[meander::kPathPoints][3];
+float g_rotations[meander::kRotations][16];
+
+// The camera of version `version` at the head of a trail of `n` points.
+Camera trailCamera(int version, int n) {
+    const meander::Vec3f c = meander::windowCentre(g_path, meander::cameraWindow(n));
+    const float side = version == meander::kVersionBackground ? 1.85f : 2.85f;
+    const float eye[3] = {c.x + side, c.y - 0.5f, c.z + side};
+    const float target[3] = {c.x, c.y - 0.35f, c.z};
+    const float up[3] = {0.0f, 1.0f, 0.0f};
+    Camera camera;
+    camera.setLookAt(eye, target, up);
+    camera.setPerspective(75.0f, 16.0f / 9.0f, 0.25f, 50.0f);
+    return camera;
+}
+
+// One trail as the scene draws it: 256 spikes, each with its own matrices and colour.
+void drawTrail(gfxContext& gfx, Camera& camera, int n) {
+    const char* shader = "blinn_notex_ctrao";
+    gfx.useShader(shader);
+    const float light[4] = {0.0f, 50.0f, 0.0f, 0.0f};
+    gfx.setVector(shader, "ws_lightpos", light);
+    const meander::Span span = meander::trailSpan(n);
+    const float* viewProjection = camera.viewProjection();
+    for (int i = span.begin; i < span.end; ++i) {
+        const float u = meander::age(n, i);
+        float model[16], mvp[16], colour[4];
+        meander::instanceModel(g_rotations[i % meander::kRotations], meander::instanceSize(u, i),
+                               g_path[i], model);
+        mat_product(mvp, model, viewProjection);
+        gfx.setMatrix(shader, "mvp", mvp);
+        gfx.setMatrix(shader, "modelmat", model);
+        gfx.setMatrix(shader, "modelmatIT", model);
+        meander::diffuseColour(u, colour);
+        gfx.setVector(shader, "diffcol", colour);
+        if (iModel* spike = gfx.model(kSpikes[meander::spikeModel(i)])) spike->draw(&gfx);
+    }
+}
+
+// The background as the scene draws it, seen from its circling camera at `seconds`.
+void drawBackground(gfxContext& gfx, const Camera& camera, float seconds) {
+    Camera background = camera;
+    const float eye[3] = {2.0f, 0.0f, 3.0f};
+    const float target[3] = {eye[0] + 3.0f * std::cos(seconds), eye[1] + 1.05f,
+                             eye[2] + 3.0f * std::sin(seconds)};
+    background.setLookAt(eye, target, camera.up());
+    float model[16], mvp[16];
+    mat_scale(model, 1.5f, 1.5f, 1.5f);
+    mat_product(mvp, model, background.viewProjection());
+    const char* shader = "unshaded_textured_wave";
+    gfx.useShader(shader);
+    gfx.setMatrix(shader, "mvp", mvp);
+    gfx.setMatrix(shader, "ws_to_vs", background.view());
+    gfx.setTexture(shader, "tex",
+                   loadTexture(&gfx, "data/textures/markings04.jpg", kLoadRepeatedMipmapped));
+    gfx.setTexture(shader, "tex_lines",
+                   loadTexture(&gfx, "data/textures/markings04_lines.jpg", kLoadRepeatedMipmapped));
+    const float colour[4] = {0.1f, 0.1f, 0.1f, 0.1f};
+    gfx.setVector(shader, "color", colour);
+    const float wave[4] = {0.6f, 0.6f, 0.6f, 0.6f};
+    gfx.setVector(shader, "wave_h", wave);
+    if (iModel* markings = gfx.model("markings")) markings->draw(&gfx);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     const int n = benchRuns(argc, argv, 30);
     gfxContext& gfx = *makeBenchContext();
     BenchScene bench(gfx, PLUGIN);
-    bench.track("rndwalk_num_inst", 500.0f);
+    bench.track("rndwalk_num_inst", kInstances);
     bench.track("rnd_glitch", 0.2f);
     bench.track("rnd_markheight", 0.0f);
     bench.track("rnd_bg_h", 0.6f);
     bench.track("rnd_streaks_its", 0.5f);
 
     std::printf("random-walk frame times, 1280x720, %d runs each\n", n);
-    for (float version : {0.0f, 1.0f, 2.0f}) {
-        bench.track("rnd_scenever", version);
-        const std::string what = "frame, version " + std::to_string(int(version));
-        printStats(what.c_str(), bench.frames(n, 130000));
+    FrameStats frame[3];
+    for (int version = 0; version < 3; ++version) {
+        bench.track("rnd_scenever", float(version));
+        const std::string what = "frame, version " + std::to_string(version);
+        frame[version] = bench.frames(n, kTime);
+        printStats(what.c_str(), frame[version]);
     }
 
-    // The chain's passes alone, as render runs them on full-size targets.
-    TextureHandle* picture = makeBenchPicture(gfx);
-    RenderTargetHandle out = gfx.acquireScreenRenderTarget(1);
+    // The steps alone, on the pool's targets as render leases them.
+    meander::buildPath(postRandomEntry, g_path);
+    meander::buildRotations(postRandomEntry, g_rotations);
+    const int count = meander::instanceCount(kInstances);
+    const float seconds = float(kTime) / 1000.0f;
+    RenderTargetHandle a = gfx.acquireScreenRenderTarget(kScreenFull);
+    RenderTargetHandle t = gfx.acquireScreenRenderTarget(kScreenFull);
+    auto reset = [&] {
+        *gfx.renderState() = rs::defaultWord();
+        gfx.setViewport(0, 0, 1280, 720);
+    };
+    auto step = [&](const char* what, auto body) {
+        const FrameStats s = timeIt(n, [&] {
+            reset();
+            body();
+        });
+        printStats(what, s);
+        return s.median;
+    };
+    Camera camera0 = trailCamera(meander::kVersionBackground, count);
+    Camera camera1 = trailCamera(meander::kVersionRolled, count);
+    const double trail = step("trail into T", [&] {
+        gfx.setClearColor(0.06125f, 0.06125f, 0.06125f, 1.0f);
+        BoundTarget bound(&gfx, t, kClearColourDepth);
+        drawTrail(gfx, camera0, count);
+    });
+    const double rolled = step("trail x4 into T", [&] {
+        gfx.setClearColor(0.1f, 0.1f, 0.1f, 1.0f);
+        BoundTarget bound(&gfx, t, kClearColourDepth);
+        static const float ups[4][3] = {{0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+        for (const float* up : ups) {
+            camera1.setUp(up);
+            drawTrail(gfx, camera1, count);
+        }
+    });
+    const double glitch = step(
+        "glitch T -> A", [&] { postDigitalGlitch(&gfx, t->texture(), &a.target, seconds, 0.2f); });
+    // Over A with its depth cleared: the whole screen, where the frame's background fills
+    // what the trail left empty (most of it).
+    const double background = step("background over A", [&] {
+        BoundTarget bound(&gfx, a, kClearDepth);
+        drawBackground(gfx, camera0, seconds);
+    });
+
+    // The chain's passes alone on the frame's own pictures (what a pass costs can depend on
+    // what it reads): A as the background left it, and each pass's output kept for the next.
+    RenderTargetHandle pictures[5];
+    for (RenderTargetHandle& p : pictures) p = gfx.acquireScreenRenderTarget(kScreenFull);
+    {
+        reset();
+        BoundTarget bound(&gfx, pictures[0], kClearColourDepth);
+        postBlit(&gfx, a->texture());
+    }
     igfxContext* g = &gfx;
     const float streak[3] = {100.0f, 100.0f, 1.3f};
-    printStats("pass digital glitch",
-               timeIt(n, [&] { postDigitalGlitch(g, picture, &out.target, 130.0f, 0.2f); }));
-    printStats("pass vignette", timeIt(n, [&] { postVignette(g, picture, &out.target, 1.0f); }));
-    printStats("pass bloom",
-               timeIt(n, [&] { postBloom(g, picture, &out.target, 128.0f, 128.0f, 1.25f); }));
-    printStats("pass streaks add",
-               timeIt(n, [&] { postStreaksAdd(g, picture, &out.target, 130.0f, streak, 0.5f); }));
-    printStats("pass colour offset", timeIt(n, [&] { postColOffset(g, picture, &out.target); }));
-    printStats("pass blit", timeIt(n, [&] { postBlit(g, picture); }));
+    TextureHandle* in[5];
+    for (int k = 0; k < 5; ++k) in[k] = pictures[k]->texture();
+    double chain = 0.0;
+    chain += step("pass vignette", [&] { postVignette(g, in[0], &pictures[1].target, 1.0f); });
+    chain += step("pass bloom",
+                  [&] { postBloom(g, in[1], &pictures[2].target, 128.0f, 128.0f, 1.25f); });
+    chain += step("pass streaks add",
+                  [&] { postStreaksAdd(g, in[2], &pictures[3].target, seconds, streak, 0.5f); });
+    chain += step("pass colour offset", [&] { postColOffset(g, in[3], &pictures[4].target); });
+    chain += step("pass blit", [&] { postBlit(g, in[4]); });
+
+    auto sumLine = [](const char* what, double sum, const FrameStats& f) {
+        std::printf("%-28s median %8.2f  frame %8.2f  frame / steps %5.2f\n", what, sum, f.median,
+                    sum > 0.0 ? f.median / sum : 0.0);
+    };
+    sumLine("sum of steps, version 0", trail + glitch + background + chain, frame[0]);
+    sumLine("sum of steps, version 1", rolled + glitch + chain, frame[1]);
+
+    // The background next to its floor: both of its textures fetched once per pixel.
+    printFloorHeader();
+    const FetchFloor floor = makeFetchFloor(
+        &gfx, "floor_background",
+        {{"sampler2D", loadTexture(&gfx, "data/textures/markings04.jpg", kLoadRepeatedMipmapped)},
+         {"sampler2D",
+          loadTexture(&gfx, "data/textures/markings04_lines.jpg", kLoadRepeatedMipmapped)}},
+        floorLine(0, 1, 0.0f, 0.0f) + floorLine(1, 1, 0.0f, 0.0f));
+    printFloorRow(compareWithFloor(
+        "background", n,
+        [&] {
+            reset();
+            BoundTarget bound(&gfx, a, kClearDepth);
+            drawBackground(gfx, camera0, seconds);
+        },
+        [&] {
+            reset();
+            drawFetchFloor(&gfx, floor, a.target);
+        }));
     return 0;
 }
