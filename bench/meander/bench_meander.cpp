@@ -4,8 +4,8 @@
 //     warm-up;
 //   - every step of a frame alone at the frame's sizes: the trail into T (once, and four times
 //     rolled), the glitch T -> A, the background over A, and each post pass of the chain on
-//     the pictures of a version-0 frame; for versions 0 and 1 the sum of their steps' medians
-//     next to the frame's median and the ratio;
+//     the pictures of a frame of each version; for versions 0 and 1 the sum of their steps'
+//     medians next to the frame's median and the ratio;
 //   - the background next to its fetch floor (fetch_floor.h): its two texture fetches per pixel
 //     ("tex" and "tex_lines") over the screen, written and nothing else.
 // The trail and the background are drawn here with the scene's rules (meander_rules.h) and the
@@ -29,6 +29,9 @@ namespace {
 constexpr int64_t kTime = 130000; // bar 78.5
 constexpr float kInstances = 500.0f;
 const char* const kSpikes[3] = {"spike0", "spike1", "spike2"};
+// The glow of each version.
+const float kGlow0[3] = {128.0f, 128.0f, 1.25f};
+const float kGlow1[3] = {128.0f, 64.0f, 1.25f};
 
 float g_path[meander::kPathPoints][3];
 float g_rotations[meander::kRotations][16];
@@ -159,34 +162,63 @@ int main(int argc, char** argv) {
         drawBackground(gfx, camera0, seconds);
     });
 
-    // The chain's passes alone on the frame's own pictures (what a pass costs can depend on
-    // what it reads): A as the background left it, and each pass's output kept for the next.
+    // The chain's passes alone on each version's own picture (what a pass costs can depend on
+    // what it reads): A as the version leaves it, and each pass's output kept for the next.
     RenderTargetHandle pictures[5];
     for (RenderTargetHandle& p : pictures) p = gfx.acquireScreenRenderTarget(kScreenFull);
-    {
-        reset();
-        BoundTarget bound(&gfx, pictures[0], kClearColourDepth);
-        postBlit(&gfx, a->texture());
-    }
     igfxContext* g = &gfx;
     const float streak[3] = {100.0f, 100.0f, 1.3f};
     TextureHandle* in[5];
     for (int k = 0; k < 5; ++k) in[k] = pictures[k]->texture();
-    double chain = 0.0;
-    chain += step("pass vignette", [&] { postVignette(g, in[0], &pictures[1].target, 1.0f); });
-    chain += step("pass bloom",
-                  [&] { postBloom(g, in[1], &pictures[2].target, 128.0f, 128.0f, 1.25f); });
-    chain += step("pass streaks add",
-                  [&] { postStreaksAdd(g, in[2], &pictures[3].target, seconds, streak, 0.5f); });
-    chain += step("pass colour offset", [&] { postColOffset(g, in[3], &pictures[4].target); });
-    chain += step("pass blit", [&] { postBlit(g, in[4]); });
+    auto chain = [&](int version) {
+        reset();
+        if (version == meander::kVersionBackground)
+            gfx.setClearColor(0.06125f, 0.06125f, 0.06125f, 1.0f);
+        else
+            gfx.setClearColor(0.1f, 0.1f, 0.1f, 1.0f);
+        {
+            BoundTarget bound(&gfx, t, kClearColourDepth);
+            if (version == meander::kVersionBackground) {
+                drawTrail(gfx, camera0, count);
+            } else {
+                static const float ups[4][3] = {{0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+                for (const float* up : ups) {
+                    camera1.setUp(up);
+                    drawTrail(gfx, camera1, count);
+                }
+            }
+        }
+        postDigitalGlitch(&gfx, t->texture(), &a.target, seconds, 0.2f);
+        if (version == meander::kVersionBackground) {
+            BoundTarget bound(&gfx, a, kClearNone);
+            drawBackground(gfx, camera0, seconds);
+        }
+        {
+            reset();
+            BoundTarget bound(&gfx, pictures[0], kClearColourDepth);
+            postBlit(&gfx, a->texture());
+        }
+        std::printf("the chain on a version-%d picture\n", version);
+        const float(&glow)[3] = version == meander::kVersionBackground ? kGlow0 : kGlow1;
+        double sum = 0.0;
+        sum += step("pass vignette", [&] { postVignette(g, in[0], &pictures[1].target, 1.0f); });
+        sum += step("pass bloom",
+                    [&] { postBloom(g, in[1], &pictures[2].target, glow[0], glow[1], glow[2]); });
+        sum += step("pass streaks add",
+                    [&] { postStreaksAdd(g, in[2], &pictures[3].target, seconds, streak, 0.5f); });
+        sum += step("pass colour offset", [&] { postColOffset(g, in[3], &pictures[4].target); });
+        sum += step("pass blit", [&] { postBlit(g, in[4]); });
+        return sum;
+    };
+    const double chain0 = chain(meander::kVersionBackground);
+    const double chain1 = chain(meander::kVersionRolled);
 
     auto sumLine = [](const char* what, double sum, const FrameStats& f) {
         std::printf("%-28s median %8.2f  frame %8.2f  frame / steps %5.2f\n", what, sum, f.median,
                     sum > 0.0 ? f.median / sum : 0.0);
     };
-    sumLine("sum of steps, version 0", trail + glitch + background + chain, frame[0]);
-    sumLine("sum of steps, version 1", rolled + glitch + chain, frame[1]);
+    sumLine("sum of steps, version 0", trail + glitch + background + chain0, frame[0]);
+    sumLine("sum of steps, version 1", rolled + glitch + chain1, frame[1]);
 
     // The background next to its floor: both of its textures fetched once per pixel.
     printFloorHeader();
