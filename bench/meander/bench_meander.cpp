@@ -5,7 +5,8 @@
 //   - every step of a frame alone at the frame's sizes: the trail into T (once, and four times
 //     rolled), the glitch T -> A, the background over A, and each post pass of the chain on
 //     the pictures of a frame of each version; for versions 0 and 1 the sum of their steps'
-//     medians next to the frame's median and the ratio;
+//     medians next to the frame's median and the ratio, with the frames timed again at the
+//     end of the run (the load of a shared machine moves in between);
 //   - the background next to its fetch floor (fetch_floor.h): its two texture fetches per pixel
 //     ("tex" and "tex_lines") over the screen, written and nothing else.
 // The trail and the background are drawn here with the scene's rules (meander_rules.h) and the
@@ -114,6 +115,9 @@ int main(int argc, char** argv) {
     for (int version = 0; version < 3; ++version) {
         bench.track("rnd_scenever", float(version));
         const std::string what = "frame, version " + std::to_string(version);
+        // A few frames first: llvmpipe builds shader variants over a version's first frames
+        // (the rolled trail's took several), which one warm-up frame leaves in the median.
+        bench.frames(3, kTime);
         frame[version] = bench.frames(n, kTime);
         printStats(what.c_str(), frame[version]);
     }
@@ -219,6 +223,16 @@ int main(int argc, char** argv) {
     };
     sumLine("sum of steps, version 0", trail + glitch + background + chain0, frame[0]);
     sumLine("sum of steps, version 1", rolled + glitch + chain1, frame[1]);
+    sumLine("sum of steps, version 2", chain0, frame[2]);
+    // The frames once more, after the steps: on a machine shared with other work the load can
+    // move between the start and the end of a run; the two ratios show by how much.
+    for (int version = 0; version < 3; ++version) {
+        bench.track("rnd_scenever", float(version));
+        frame[version] = bench.frames(n, kTime);
+    }
+    sumLine("again, version 0", trail + glitch + background + chain0, frame[0]);
+    sumLine("again, version 1", rolled + glitch + chain1, frame[1]);
+    sumLine("again, version 2", chain0, frame[2]);
 
     // The background next to its floor: both of its textures fetched once per pixel.
     printFloorHeader();
