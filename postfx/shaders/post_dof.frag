@@ -15,6 +15,24 @@ out vec4 colour;
 
 const float kMaxRadiusPixels = 6.0;
 const int kTaps = 16;
+// Tap i at radius sqrt((i + 0.5) / 16) and angle i times the golden angle (2.39996323).
+const vec2 kSpiral[16] = vec2[16](
+    vec2(0.17677670, 0.00000000),
+    vec2(-0.22577219, 0.20682582),
+    vec2(0.03455805, -0.39377118),
+    vec2(0.28457122, 0.37117276),
+    vec2(-0.52222319, -0.09237393),
+    vec2(0.49469539, -0.31468471),
+    vec2(-0.16546593, 0.61552500),
+    vec2(-0.31556147, -0.60759440),
+    vec2(0.68464216, 0.25003022),
+    vec2(-0.71225609, 0.29400896),
+    vec2(0.34335450, -0.73372862),
+    vec2(0.25373024, 0.80893199),
+    vec2(-0.76474589, -0.44318588),
+    vec2(0.89713398, -0.19723239),
+    vec2(-0.54750691, 0.77877223),
+    vec2(-0.12648677, -0.97608970));
 
 float eyeDistance(float depth) {
     return 1000.0 / (1000.0 - 999.0 * depth);
@@ -25,12 +43,13 @@ void main() {
     float blur = clamp(abs(distance - parms.x) / max(parms.y, 1e-4), 0.0, 1.0);
     vec2 radius = blur * kMaxRadiusPixels * tex0siz.zw;
 
-    // A disc of taps on a golden-angle spiral covers the circle evenly without a pattern.
-    vec4 sum = texture(tex0, uv);
-    for (int i = 0; i < kTaps; ++i) {
-        float r = sqrt((float(i) + 0.5) / float(kTaps));
-        float angle = float(i) * 2.39996323;
-        sum += texture(tex0, uv + radius * r * vec2(cos(angle), sin(angle)));
-    }
-    colour = sum / float(kTaps + 1);
+    // A disc of taps on a golden-angle spiral covers the circle evenly without a pattern. A
+    // pixel in focus would read its own texel every time: the loop ends at once where every
+    // pixel of the group is sharp (a branch would run both ways; a loop all leave is skipped).
+    vec4 centre = texture(tex0, uv);
+    vec4 sum = centre;
+    bool sharp = blur == 0.0;
+    for (int i = 0; i < kTaps && !sharp; ++i)
+        sum += texture(tex0, uv + radius * kSpiral[i]);
+    colour = sharp ? centre : sum / float(kTaps + 1);
 }

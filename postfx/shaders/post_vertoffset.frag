@@ -15,12 +15,15 @@ const int kTaps = 9;
 void main() {
     vec2 from = vec2(uv.x, uv.y - parms.x);
     float spread = parms.y / float(textureSize(tex0, 0).y);
+    // Without a smear the nine taps would read one place: one tap gives the same colour. The
+    // count is the same for every pixel, so the loop really runs once.
+    int taps = parms.y == 0.0 ? 1 : kTaps;
     vec4 sum = vec4(0.0);
-    for (int i = 0; i < kTaps; ++i) {
-        float t = float(i) / float(kTaps - 1) - 0.5;
+    for (int i = 0; i < taps; ++i) {
+        float t = taps == 1 ? 0.0 : float(i) / float(kTaps - 1) - 0.5;
         sum += texture(tex0, vec2(from.x, from.y + t * spread));
     }
-    colour = sum / float(kTaps);
+    colour = sum / float(taps);
     // Discarded last: a software rasteriser runs the taps under a mask after an early discard
     // anyway, and a discard at the top costs it a third more on top.
     if (from.y < 0.0 || from.y > 1.0) discard;
