@@ -51,7 +51,7 @@ CASES=(
 "start | texture | missing | data/textures/default_white.png | missing | ^images must be 24 or 32 bpp\.\.\. \"@F\" is 0$ | once music | -"
 "start | texture | absurd size (100000 x 100000 header) | data/textures/default_black.png | huge-png | ^images must be 24 or 32 bpp\.\.\. \"@F\" is 0$ | once music | -"
 "start | texture | cut | data/textures/loadscreen.jpg | cut:3000 | ^## ERROR: cannot read image \"@F\": .+$ | music | -"
-"start | shader | cut | data/shaders/raymarch.frag | cut:3000 | ^## ERROR: compilation of @F failed$ | music scene | -"
+"start | shader | cut | data/shaders/raymarch.frag | cut:-100 | ^## ERROR: compilation of @F failed$ | music scene | -"
 "start | shader | empty | data/shaders/unlit.frag | empty | ^## ERROR: compilation of @F failed$ | once music | -"
 "start | shader | directory | data/shaders/debugcol.vert | dir | ^## ERROR: compilation of @F failed$ | once music | -"
 "start | shader | missing | data/shaders/default.frag | missing | ^## ERROR: shader-file not found \"@F\"$ | once music | -"
