@@ -229,12 +229,12 @@ void drawTrackView(const TrackViewInput& in, TrackViewRequests& asked) {
     }
 
     float x = o.x + kGutter;
-    std::string lastGroup;
+    const std::string* lastGroup = nullptr; // a pointer: no string copied per frame
     for (size_t c = 0; c < ed.columns.size(); ++c) {
         const EditorColumn& col = ed.columns[c];
         bool& isFolded = folded()[col.group];
         const float w = isFolded ? kFoldedWidth : kColumnWidth;
-        if (col.group != lastGroup) {
+        if (!lastGroup || col.group != *lastGroup) {
             // The group's name: a click folds or unfolds all of its columns.
             ImGui::SetCursorScreenPos(ImVec2(x, o.y));
             ImGui::PushID(int(c));
@@ -244,7 +244,7 @@ void drawTrackView(const TrackViewInput& in, TrackViewRequests& asked) {
             ImGui::PopID();
             draw->AddLine(ImVec2(x - 1, o.y), ImVec2(x - 1, o.y + region.y),
                           IM_COL32(200, 200, 200, 120));
-            lastGroup = col.group;
+            lastGroup = &col.group;
         }
         if (isFolded) {
             x += w;
