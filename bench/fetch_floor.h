@@ -79,6 +79,21 @@ inline std::vector<FloorTap> operator+(std::vector<FloorTap> a, const std::vecto
     return a;
 }
 
+// Registers the fragment shader `glsl` under `name` with `vertexFile`: the shader library
+// loads from files, so the text goes through a temporary one. Benchmarks whose floor reads a
+// sampler makeFetchFloor does not write (a cube map, a shadow comparison) build their own text
+// and load it here.
+inline void loadFloorShader(igfxContext* gfx, const std::string& name, const std::string& glsl,
+                            const char* vertexFile = "data/shaders/post_passthrough.vert") {
+    const std::string file = "/tmp/fetch_floor_" + std::to_string(getpid()) + "_" + name + ".frag";
+    if (FILE* f = std::fopen(file.c_str(), "w")) {
+        std::fputs(glsl.c_str(), f);
+        std::fclose(f);
+    }
+    gfx->loadShader(name, vertexFile, file);
+    std::remove(file.c_str());
+}
+
 // Writes the floor's fragment shader, registers it under `name` with the pass-through vertex
 // shader (the passes' own quad and "uv"), and keeps what drawFetchFloor binds. Offsets are
 // baked into the source in each sampler's texel size, so the floor sets no uniform.
@@ -107,14 +122,7 @@ inline FetchFloor makeFetchFloor(igfxContext* gfx, const std::string& name,
         glsl += line;
     }
     glsl += "    fragColor = sum;\n}\n";
-
-    const std::string file = "/tmp/fetch_floor_" + std::to_string(getpid()) + "_" + name + ".frag";
-    if (FILE* f = std::fopen(file.c_str(), "w")) {
-        std::fputs(glsl.c_str(), f);
-        std::fclose(f);
-    }
-    gfx->loadShader(name, "data/shaders/post_passthrough.vert", file);
-    std::remove(file.c_str());
+    loadFloorShader(gfx, name, glsl);
     return floor;
 }
 

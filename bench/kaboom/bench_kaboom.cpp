@@ -35,13 +35,7 @@ FetchFloor makeCubeFloor(gfxContext& gfx, TextureHandle* cube) {
                        "    float a = uv.x * 6.2831853;\n"
                        "    fragColor = texture(s0, vec3(cos(a), uv.y * 2.0 - 1.2, sin(a)));\n"
                        "}\n";
-    const std::string file = "/tmp/bench_kaboom_floor_" + std::to_string(getpid()) + ".frag";
-    if (FILE* f = std::fopen(file.c_str(), "w")) {
-        std::fputs(glsl, f);
-        std::fclose(f);
-    }
-    gfx.loadShader("floor_cube", "data/shaders/post_passthrough.vert", file);
-    std::remove(file.c_str());
+    loadFloorShader(&gfx, "floor_cube", glsl);
     return FetchFloor{"floor_cube", {{"samplerCube", cube}}, {"s0"}};
 }
 

@@ -65,13 +65,7 @@ FetchFloor makeTexelFetchFloor(igfxContext* gfx, const std::string& name, Textur
         glsl += line;
     }
     glsl += "    fragColor = sum;\n}\n";
-    const std::string file = "/tmp/fetch_floor_" + std::to_string(getpid()) + "_" + name + ".frag";
-    if (FILE* f = std::fopen(file.c_str(), "w")) {
-        std::fputs(glsl.c_str(), f);
-        std::fclose(f);
-    }
-    gfx->loadShader(name, "data/shaders/post_passthrough.vert", file);
-    std::remove(file.c_str());
+    loadFloorShader(gfx, name, glsl);
     return FetchFloor{name, {{"sampler2D", texture}}, {"s0"}};
 }
 

@@ -206,13 +206,7 @@ class Steps {
 
     static constexpr const char* kFloorName = "bench_volume_floor";
     void loadVolumeFloor() {
-        const std::string file = "/tmp/bench_shafts_floor_" + std::to_string(getpid()) + ".frag";
-        if (FILE* f = std::fopen(file.c_str(), "w")) {
-            std::fputs(kVolumeFloor, f);
-            std::fclose(f);
-        }
-        gfx_.loadShader(kFloorName, "data/shaders/volume_shadow_depth.vert", file);
-        std::remove(file.c_str());
+        loadFloorShader(&gfx_, kFloorName, kVolumeFloor, "data/shaders/volume_shadow_depth.vert");
     }
 
   private:
