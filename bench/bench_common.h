@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <new>
 #include <unistd.h>
+#include <vector>
 
 // ---- allocation counting --------------------------------------------------------------------
 
@@ -46,6 +47,27 @@ void operator delete(void* p, size_t) noexcept {
         benchmark::Counter(double(g_allocations.load() - before) / double(state.iterations()));
 
 // ---- a graphics context ---------------------------------------------------------------------
+
+// A 1280 x 720 picture full of edges for the post passes: slanted stripes of a few angles over
+// a gradient (edges for the anti-aliasing to walk, as geometry would give), with `spots`
+// a grid of white squares above the bloom and streak thresholds.
+inline TextureHandle* makeStripedPicture(igfxContext* gfx, bool spots) {
+    const int w = 1280, h = 720;
+    std::vector<unsigned char> pixels(size_t(w) * h * 4);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            unsigned char* p = &pixels[(size_t(y) * w + x) * 4];
+            const int band = (x / 320) + 1;
+            const bool stripe = ((x + y * band / 3) / 24) % 2 == 0;
+            const bool spot = spots && (x % 160) < 12 && (y % 120) < 12;
+            const unsigned char base = static_cast<unsigned char>(x * 96 / w);
+            p[0] = spot ? 255 : stripe ? 230 : base;
+            p[1] = spot ? 255 : stripe ? 200 : base;
+            p[2] = spot ? 255 : stripe ? 160 : 40;
+            p[3] = 255;
+        }
+    return gfx->createTexture2D(w, h, kFormatRGBA8, kFormatRGBA8, 2, pixels.data());
+}
 
 // A hidden 1280x720 window with the player's pixel format and an initialised gfxContext, the
 // working directory at the project root so data/ is found. Ends the program when there is no

@@ -23,25 +23,6 @@ namespace {
 
 const int kW = 1280, kH = 720;
 
-// Slanted stripes of a few angles over a gradient with bright spots: edges for the
-// anti-aliasing to walk, highlights above the bloom and streak thresholds.
-TextureHandle* makePicture(igfxContext* gfx) {
-    std::vector<unsigned char> pixels(size_t(kW) * kH * 4);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            unsigned char* p = &pixels[(size_t(y) * kW + x) * 4];
-            const int band = (x / 320) + 1;
-            const bool stripe = ((x + y * band / 3) / 24) % 2 == 0;
-            const bool spot = (x % 160) < 12 && (y % 120) < 12;
-            const unsigned char base = static_cast<unsigned char>(x * 96 / kW);
-            p[0] = spot ? 255 : stripe ? 230 : base;
-            p[1] = spot ? 255 : stripe ? 200 : base;
-            p[2] = spot ? 255 : stripe ? 160 : 40;
-            p[3] = 255;
-        }
-    return gfx->createTexture2D(kW, kH, kFormatRGBA8, kFormatRGBA8, 2, pixels.data());
-}
-
 // A 32-cube grading table (a mild tint), as the scenes' tables are.
 TextureHandle* makeLut(igfxContext* gfx) {
     const int n = 32;
@@ -110,7 +91,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench: no root %s\n", argv[3]);
         return 1;
     }
-    TextureHandle* picture = makePicture(gfx);
+    TextureHandle* picture = makeStripedPicture(gfx, /*spots*/ true);
     TextureHandle* lut = makeLut(gfx);
     TextureHandle* small = makeSmall(gfx, 256, 256);
 
