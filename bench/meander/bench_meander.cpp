@@ -9,14 +9,15 @@
 //     end of the run (the load of a shared machine moves in between);
 //   - the background next to its fetch floor (fetch_floor.h): its two texture fetches per pixel
 //     ("tex" and "tex_lines") over the screen, written and nothing else.
-// The trail and the background are drawn here with the scene's rules (meander_rules.h) and the
-// names, models and textures the plug-in registered on this context, draw for draw as it does.
+// The trail and the background are drawn with the scene's own draws (meander_draw.h) and the
+// models and textures the plug-in registered on this context.
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/meander/bench_meander [frames]
 #include "bench_common.h"
 #include "bench_scene.h"
 #include "fetch_floor.h"
 
 #include "imodel.h"
+#include "meander_draw.h"
 #include "meander_rules.h"
 #include "postfx.h"
 #include "scene_base.h"
@@ -50,52 +51,14 @@ Camera trailCamera(int version, int n) {
     return camera;
 }
 
-// One trail as the scene draws it: 256 spikes, each with its own matrices and colour.
+// The scene's two draws with the models the plug-in registered on this context.
 void drawTrail(gfxContext& gfx, Camera& camera, int n) {
-    const char* shader = "blinn_notex_ctrao";
-    gfx.useShader(shader);
-    const float light[4] = {0.0f, 50.0f, 0.0f, 0.0f};
-    gfx.setVector(shader, "ws_lightpos", light);
-    const meander::Span span = meander::trailSpan(n);
-    const float* viewProjection = camera.viewProjection();
-    for (int i = span.begin; i < span.end; ++i) {
-        const float u = meander::age(n, i);
-        float model[16], mvp[16], colour[4];
-        meander::instanceModel(g_rotations[i % meander::kRotations], meander::instanceSize(u, i),
-                               g_path[i], model);
-        mat_product(mvp, model, viewProjection);
-        gfx.setMatrix(shader, "mvp", mvp);
-        gfx.setMatrix(shader, "modelmat", model);
-        gfx.setMatrix(shader, "modelmatIT", model);
-        meander::diffuseColour(u, colour);
-        gfx.setVector(shader, "diffcol", colour);
-        if (iModel* spike = gfx.model(kSpikes[meander::spikeModel(i)])) spike->draw(&gfx);
-    }
+    iModel* const spikes[3] = {gfx.model(kSpikes[0]), gfx.model(kSpikes[1]), gfx.model(kSpikes[2])};
+    meander::drawSpikes(&gfx, camera, n, g_path, g_rotations, spikes);
 }
 
-// The background as the scene draws it, seen from its circling camera at `seconds`.
 void drawBackground(gfxContext& gfx, const Camera& camera, float seconds) {
-    Camera background = camera;
-    const float eye[3] = {2.0f, 0.0f, 3.0f};
-    const float target[3] = {eye[0] + 3.0f * std::cos(seconds), eye[1] + 1.05f,
-                             eye[2] + 3.0f * std::sin(seconds)};
-    background.setLookAt(eye, target, camera.up());
-    float model[16], mvp[16];
-    mat_scale(model, 1.5f, 1.5f, 1.5f);
-    mat_product(mvp, model, background.viewProjection());
-    const char* shader = "unshaded_textured_wave";
-    gfx.useShader(shader);
-    gfx.setMatrix(shader, "mvp", mvp);
-    gfx.setMatrix(shader, "ws_to_vs", background.view());
-    gfx.setTexture(shader, "tex",
-                   loadTexture(&gfx, "data/textures/markings04.jpg", kLoadRepeatedMipmapped));
-    gfx.setTexture(shader, "tex_lines",
-                   loadTexture(&gfx, "data/textures/markings04_lines.jpg", kLoadRepeatedMipmapped));
-    const float colour[4] = {0.1f, 0.1f, 0.1f, 0.1f};
-    gfx.setVector(shader, "color", colour);
-    const float wave[4] = {0.6f, 0.6f, 0.6f, 0.6f};
-    gfx.setVector(shader, "wave_h", wave);
-    if (iModel* markings = gfx.model("markings")) markings->draw(&gfx);
+    meander::drawMarkings(&gfx, camera, seconds, 0.0f, 0.6f, gfx.model("markings"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "imodel.h"
 #include "imodule_input.h"
 #include "irender_target.h"
+#include "meander_draw.h"
 #include "meander_rules.h"
 #include "postfx.h"
 
@@ -12,16 +13,10 @@
 
 namespace {
 
-// Names for the context, made once (shader_names.h); the two textures are looked up in the
-// context's cache every frame the background is drawn.
-const std::string kTrailShader = "blinn_notex_ctrao";
-const std::string kBackgroundShader = "unshaded_textured_wave";
-const std::string kWsToVs = "ws_to_vs";
-const std::string kTexLines = "tex_lines";
-const std::string kWaveH = "wave_h";
-
-const std::string kMarkings = "data/textures/markings04.jpg";
-const std::string kMarkingsLines = "data/textures/markings04_lines.jpg";
+using meander::kBackgroundShader;
+using meander::kMarkingsLinesTexture;
+using meander::kMarkingsTexture;
+using meander::kTrailShader;
 
 // Kept for the whole run: the walk is built on the first frame, the rotations on the first
 // trail, and the camera is set afresh every frame.
@@ -48,8 +43,8 @@ void cRenderModuleMeander::initialise(iModuleInput* input) {
     spikes_[0] = gfx->loadModel("spike0", "data/models/spike_dodeca_chamfer.obj");
     spikes_[1] = gfx->loadModel("spike1", "data/models/spike_icosa_chamfer.obj");
     spikes_[2] = gfx->loadModel("spike2", "data/models/spike_octa_chamfer.obj");
-    loadTexture(gfx, kMarkings, kLoadRepeatedMipmapped);
-    loadTexture(gfx, kMarkingsLines, kLoadRepeatedMipmapped);
+    loadTexture(gfx, kMarkingsTexture, kLoadRepeatedMipmapped);
+    loadTexture(gfx, kMarkingsLinesTexture, kLoadRepeatedMipmapped);
     gfx->loadShader(kBackgroundShader, "data/shaders/unshaded_textured_wave.vert",
                     "data/shaders/unshaded_textured_wave.frag");
 }
@@ -140,68 +135,20 @@ void cRenderModuleMeander::drawVersion(iModuleInput* input, RenderTargetHandle& 
 }
 
 void cRenderModuleMeander::drawTrail(iModuleInput* input, Camera& camera) {
-    igfxContext* gfx = input->getGfx();
-    const TrackReader track(input);
-
-    gfx->useShader(kTrailShader);
-    const float light[4] = {0.0f, 50.0f, 0.0f, 0.0f};
-    gfx->setVector(kTrailShader, kLightPos, light);
     if (!g_rotationsBuilt) {
         meander::buildRotations(postRandomEntry, g_rotations);
         g_rotationsBuilt = true;
     }
     postSetGrainCursor(meander::kCursorAfterTrail);
-
-    const int n = meander::instanceCount(track("rndwalk_num_inst"));
-    const meander::Span span = meander::trailSpan(n);
-    const float* viewProjection = camera.viewProjection();
-    for (int i = span.begin; i < span.end; ++i) {
-        const float u = meander::age(n, i);
-        float model[16], mvp[16], colour[4];
-        meander::instanceModel(g_rotations[i % meander::kRotations], meander::instanceSize(u, i),
-                               g_path[i], model);
-        mat_product(mvp, model, viewProjection);
-        gfx->setMatrix(kTrailShader, kMvp, mvp);
-        gfx->setMatrix(kTrailShader, kModelMat, model);
-        // A rotation and a uniform scale: the matrix itself turns normals the right way; the
-        // shader normalises them.
-        gfx->setMatrix(kTrailShader, kModelMatIT, model);
-        meander::diffuseColour(u, colour);
-        gfx->setVector(kTrailShader, kDiffCol, colour);
-        iModel* spike = spikes_[meander::spikeModel(i)];
-        if (spike) spike->draw(gfx);
-    }
+    const TrackReader track(input);
+    meander::drawSpikes(input->getGfx(), camera, meander::instanceCount(track("rndwalk_num_inst")),
+                        g_path, g_rotations, spikes_);
 }
 
 void cRenderModuleMeander::drawBackground(iModuleInput* input, const Camera& camera) {
-    igfxContext* gfx = input->getGfx();
     const TrackReader track(input);
-
-    // Its own camera, circling on the spot and looking a little up, with the trail camera's
-    // up vector and projection.
-    Camera background = camera;
-    const float s = input->getTimeSeconds();
-    const float eye[3] = {2.0f, track("rnd_markheight"), 3.0f};
-    const float target[3] = {eye[0] + 3.0f * std::cos(s), eye[1] + 1.05f,
-                             eye[2] + 3.0f * std::sin(s)};
-    background.setLookAt(eye, target, camera.up());
-
-    float model[16], mvp[16];
-    mat_scale(model, 1.5f, 1.5f, 1.5f);
-    mat_product(mvp, model, background.viewProjection());
-
-    gfx->useShader(kBackgroundShader);
-    gfx->setMatrix(kBackgroundShader, kMvp, mvp);
-    gfx->setMatrix(kBackgroundShader, kWsToVs, background.view());
-    gfx->setTexture(kBackgroundShader, kTex, loadTexture(gfx, kMarkings, kLoadRepeatedMipmapped));
-    gfx->setTexture(kBackgroundShader, kTexLines,
-                    loadTexture(gfx, kMarkingsLines, kLoadRepeatedMipmapped));
-    const float colour[4] = {0.1f, 0.1f, 0.1f, 0.1f};
-    gfx->setVector(kBackgroundShader, kColor, colour);
-    const float h = track("rnd_bg_h");
-    const float wave[4] = {h, h, h, h};
-    gfx->setVector(kBackgroundShader, kWaveH, wave);
-    if (markings_) markings_->draw(gfx);
+    meander::drawMarkings(input->getGfx(), camera, input->getTimeSeconds(), track("rnd_markheight"),
+                          track("rnd_bg_h"), markings_);
 }
 
 DEMO_EXPORT_SCENE(cRenderModuleMeander)
