@@ -16,20 +16,10 @@ namespace {
 
 const std::string kNoTrack;
 
-// The value the track's curve has at `row`, as the player reads it (0 for a track without keys).
-float curveValue(const KeyEditor& ed, const std::string& track, int32_t row) {
-    auto it = ed.text.compiled.tracks.find(track);
-    if (it == ed.text.compiled.tracks.end() || it->second.empty()) return 0.0f;
-    KeyTrack view{const_cast<char*>(track.c_str()), const_cast<TrackKey*>(it->second.data()),
-                  int32_t(it->second.size())};
-    return keytrack_value(&view, double(row));
-}
-
 const TrackKey* keyAt(const KeyEditor& ed, const std::string& track, int32_t row) {
-    auto it = ed.text.compiled.tracks.find(track);
-    if (it == ed.text.compiled.tracks.end()) return nullptr;
-    for (const TrackKey& k : it->second)
-        if (k.row == row) return &k;
+    const KeyTrack curve = editorCurve(ed, track);
+    for (int32_t i = 0; i < curve.key_count; ++i)
+        if (curve.keys[i].row == row) return &curve.keys[i];
     return nullptr;
 }
 
@@ -142,7 +132,8 @@ EditorAction enterKey(KeyEditor& ed, int64_t ms) {
     if (keyAt(ed, track, row))
         return refusal(track + " already has a key on row " + std::to_string(row) +
                        ": type a value, or Ctrl+Up/Down");
-    return keyEditorSetValue(ed, curveValue(ed, track, row), ms);
+    const KeyTrack curve = editorCurve(ed, track);
+    return keyEditorSetValue(ed, keytrack_value(&curve, double(row)), ms);
 }
 
 EditorAction shiftKeys(KeyEditor& ed, int64_t ms, double delta) {
@@ -318,6 +309,15 @@ const char* interpolationName(int32_t interpolation) {
     default:
         return "step";
     }
+}
+
+KeyTrack editorCurve(const KeyEditor& ed, const std::string& track) {
+    // keytrack_value only reads through the view; the casts satisfy the C struct's fields.
+    auto it = ed.text.compiled.tracks.find(track);
+    if (it == ed.text.compiled.tracks.end())
+        return KeyTrack{const_cast<char*>(track.c_str()), nullptr, 0};
+    return KeyTrack{const_cast<char*>(track.c_str()), const_cast<TrackKey*>(it->second.data()),
+                    int32_t(it->second.size())};
 }
 
 int32_t snapRows(Snap snap) {

@@ -23,6 +23,7 @@
 #pragma once
 
 #include "timeline_edit.h"
+#include "track.h"
 
 #include <cstdint>
 #include <string>
@@ -90,6 +91,10 @@ void keyEditorSetColumns(KeyEditor& ed, const std::vector<TrackReader>& read);
 bool keyEditorPin(KeyEditor& ed, const std::string& track, std::string& why);
 // The picked column's track, or "" when there is none.
 const std::string& keyEditorTrack(const KeyEditor& ed);
+
+// The compiled keys of `track` (hand keys and a pulse's) as the player reads them, for
+// keytrack_value; no keys when the text has none. Valid until the next edit or reload.
+KeyTrack editorCurve(const KeyEditor& ed, const std::string& track);
 
 // The row an edit at `ms` applies to: the playhead's nearest row, snapped.
 int32_t editRowAt(const KeyEditor& ed, int64_t ms);

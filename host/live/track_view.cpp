@@ -44,11 +44,6 @@ char interpolationGlyph(int32_t interpolation) {
     }
 }
 
-const std::vector<TrackKey>* keysOf(const KeyEditor& ed, const std::string& track) {
-    auto it = ed.text.compiled.tracks.find(track);
-    return it == ed.text.compiled.tracks.end() ? nullptr : &it->second;
-}
-
 // A key written by hand (a key line) rather than made by a pulse statement.
 bool handKey(const KeyEditor& ed, const std::string& track, int32_t row) {
     return findKeyLine(ed.text.text, track, row) >= 0;
@@ -64,6 +59,16 @@ void drawOnsets(ImDrawList* draw, const OnsetLists& onsets, const char* list, Im
         const float x = origin.x + float((*t - fromMs) / (toMs - fromMs)) * width;
         draw->AddLine(ImVec2(x, y0), ImVec2(x, y1), colour, 2.0f);
     }
+}
+
+// A one-line text field that hands over its text when Enter is pressed, then empties.
+bool nameField(const char* id, const char* hint, char* text, size_t size, std::string& entered) {
+    ImGui::SetNextItemWidth(120);
+    if (!ImGui::InputTextWithHint(id, hint, text, size, ImGuiInputTextFlags_EnterReturnsTrue))
+        return false;
+    entered = text;
+    text[0] = 0;
+    return true;
 }
 
 } // namespace
@@ -145,13 +150,8 @@ void drawTrackView(const TrackViewInput& in, TrackViewRequests& asked) {
                 ed.typing.empty() ? "" : "typing: ", ed.typing.c_str());
     if (!picked.empty() && ed.writable) {
         ImGui::SameLine();
-        const std::vector<TrackKey>* keys = keysOf(ed, picked);
-        float v = 0;
-        if (keys && !keys->empty()) {
-            KeyTrack view{const_cast<char*>(picked.c_str()), const_cast<TrackKey*>(keys->data()),
-                          int32_t(keys->size())};
-            v = keytrack_value(&view, double(row));
-        }
+        const KeyTrack curve = editorCurve(ed, picked);
+        const float v = keytrack_value(&curve, double(row));
         ImGui::SetNextItemWidth(110);
         // Every step of a drag (or of a number typed after Ctrl+click) is written, so the
         // picture follows; the whole gesture is one undo step.
@@ -165,24 +165,12 @@ void drawTrackView(const TrackViewInput& in, TrackViewRequests& asked) {
         if (ImGui::IsItemDeactivated()) asked.endDrag = true;
     }
     ImGui::SameLine();
-    static char pinText[64] = "";
-    ImGui::SetNextItemWidth(120);
-    if (ImGui::InputTextWithHint("##pin", "show track...", pinText, sizeof pinText,
-                                 ImGuiInputTextFlags_EnterReturnsTrue)) {
-        asked.pin = true;
-        asked.pinName = pinText;
-        pinText[0] = 0;
-    }
+    static char pinText[64] = "", markText[64] = "";
+    asked.pin = nameField("##pin", "show track...", pinText, sizeof pinText, asked.pinName);
     if (ed.writable) {
         ImGui::SameLine();
-        static char markText[64] = "";
-        ImGui::SetNextItemWidth(120);
-        if (ImGui::InputTextWithHint("##mark", "bookmark here...", markText, sizeof markText,
-                                     ImGuiInputTextFlags_EnterReturnsTrue)) {
-            asked.addMark = true;
-            asked.markName = markText;
-            markText[0] = 0;
-        }
+        asked.addMark =
+            nameField("##mark", "bookmark here...", markText, sizeof markText, asked.markName);
     }
 
     // The columns, scrolled so that the picked one is in view.
@@ -263,10 +251,8 @@ void drawTrackView(const TrackViewInput& in, TrackViewRequests& asked) {
             ImGui::SetScrollX(std::max(0.0f, x - o.x + w / 2 - region.x / 2));
         }
 
-        const std::vector<TrackKey>* keys = keysOf(ed, col.track);
-        if (keys && !keys->empty()) {
-            KeyTrack view{const_cast<char*>(col.track.c_str()), const_cast<TrackKey*>(keys->data()),
-                          int32_t(keys->size())};
+        const KeyTrack view = editorCurve(ed, col.track);
+        if (view.key_count > 0) {
             // The curve beside the cells, scaled to what it spans in view.
             float lo = 1e30f, hi = -1e30f;
             float values[256];
@@ -287,9 +273,11 @@ void drawTrackView(const TrackViewInput& in, TrackViewRequests& asked) {
             }
             // Keys in view: hand keys white, a pulse's keys violet.
             const int32_t lastRow = firstRow + lines * step;
-            auto k = std::lower_bound(keys->begin(), keys->end(), firstRow,
-                                      [](const TrackKey& key, int32_t r) { return key.row < r; });
-            for (; k != keys->end() && k->row < lastRow; ++k) {
+            const TrackKey* begin = view.keys;
+            const TrackKey* end = begin + view.key_count;
+            const TrackKey* k = std::lower_bound(
+                begin, end, firstRow, [](const TrackKey& key, int32_t r) { return key.row < r; });
+            for (; k != end && k->row < lastRow; ++k) {
                 const float y = yOf(k->row - (k->row - firstRow) % step);
                 char text[32];
                 std::snprintf(text, sizeof text, "%c %.3g", interpolationGlyph(k->interpolation),
