@@ -1,4 +1,5 @@
 // synctool's command line: exit codes, what reaches stderr, and what a failed compile leaves.
+#include "file_text.h"
 #include "track.h"
 #include "temp_dir.h"
 
@@ -17,11 +18,6 @@ struct Result {
     int code = -1;
     std::string out, err;
 };
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Folder {
     TempDir dir{"synctool_cli"};

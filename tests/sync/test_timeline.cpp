@@ -1,5 +1,6 @@
 // The timeline text: positions as rows and times, errors with their line, and a dump that
 // compiles back to the same keys.
+#include "file_text.h"
 #include "timeline.h"
 #include "temp_dir.h"
 
@@ -39,17 +40,6 @@ std::set<std::string> entriesOf(const std::string& dir) {
         closedir(d);
     }
     return names;
-}
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
 }
 
 // A fresh folder holding OUTDIR "out", so a test sees what a write leaves beside OUTDIR too.

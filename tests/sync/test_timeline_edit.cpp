@@ -1,6 +1,7 @@
 // The timeline editor: every edit of the demo's own timeline rewrites only the lines it
 // concerns and compiles to the same tracks but for the edited key, undo gives the text back
 // byte for byte, the file is written atomically and an outside change is never overwritten.
+#include "file_text.h"
 #include "temp_dir.h"
 #include "timeline.h"
 #include "timeline_edit.h"
@@ -21,17 +22,6 @@ namespace {
 
 const std::string kTimeline = TIMELINE; // timeline/demo.timeline
 const std::string kOnsets = ONSETS;     // its onset file
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;

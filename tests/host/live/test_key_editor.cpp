@@ -1,5 +1,6 @@
 // demolive's key editor without a window: the keys a demo maker presses, the text they leave
 // behind in the timeline file, and the loudness strip's measure.
+#include "file_text.h"
 #include "key_editor.h"
 #include "music_energy.h"
 #include "sync_grid.h"
@@ -21,13 +22,6 @@ const char* kText = "tempo 145 8\n"
                     "\n"
                     "# ---- tunnel_scene ----\n"
                     "tnl_speed     b0     1.0   step\n";
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct EditorFixture : ::testing::Test {
     TempDir dir;
@@ -62,16 +56,16 @@ TEST_F(EditorFixture, TypedValueInsertsOneLineAndUndoGivesTheFileBack) {
     // The status line names the track, the row and the value.
     EXPECT_NE(a.status.find("cyl_fade row 32"), std::string::npos) << a.status;
     EXPECT_NE(a.status.find("= 12.5"), std::string::npos) << a.status;
-    const std::string after = readAll(path);
+    const std::string after = contentOf(path);
     EXPECT_NE(after.find("fades in\ncyl_fade"), std::string::npos) << after; // in row order
     EXPECT_NE(after.find("12.5"), std::string::npos);
     // The new key splits a linear segment, so it is linear too.
     EXPECT_NE(a.status.find("linear"), std::string::npos) << a.status;
 
     EXPECT_TRUE(press(SDLK_z, kBar1, /*ctrl*/ true).wrote);
-    EXPECT_EQ(readAll(path), kText);
+    EXPECT_EQ(contentOf(path), kText);
     EXPECT_TRUE(press(SDLK_y, kBar1, true).wrote);
-    EXPECT_EQ(readAll(path), after);
+    EXPECT_EQ(contentOf(path), after);
 }
 
 TEST_F(EditorFixture, StepsInterpolationMoveAndDeleteAtThePlayhead) {
@@ -86,23 +80,23 @@ TEST_F(EditorFixture, StepsInterpolationMoveAndDeleteAtThePlayhead) {
     ASSERT_TRUE(moved.wrote) << moved.status;
     ASSERT_TRUE(moved.seek);
     EXPECT_EQ(editRowAt(ed, moved.seekMs), 64 + 8);
-    EXPECT_NE(readAll(path).find("b2:1"), std::string::npos) << readAll(path);
+    EXPECT_NE(contentOf(path).find("b2:1"), std::string::npos) << contentOf(path);
     EXPECT_TRUE(press(SDLK_DELETE, moved.seekMs).wrote);
-    EXPECT_EQ(readAll(path).find("b2"), std::string::npos);
+    EXPECT_EQ(contentOf(path).find("b2"), std::string::npos);
     // Enter alone on an empty row holds the curve's value there.
     EXPECT_NE(press(SDLK_RETURN, kBar1).status.find("= 0 linear"), std::string::npos);
     for (int i = 0; i < 6; ++i) press(SDLK_z, 0, true);
-    EXPECT_EQ(readAll(path), kText);
+    EXPECT_EQ(contentOf(path), kText);
 }
 
 TEST_F(EditorFixture, ADragIsOneUndoStep) {
     for (float v : {3.0f, 4.0f, 5.5f}) EXPECT_TRUE(keyEditorDragValue(ed, v, kBar1).wrote);
     keyEditorEndDrag(ed);
-    EXPECT_NE(readAll(path).find("5.5"), std::string::npos);
-    EXPECT_TRUE(press(SDLK_z, 0, true).wrote);                            // the drag's steps
-    EXPECT_NE(readAll(path).find("cyl_fade      b1"), std::string::npos); // the key it inserted
+    EXPECT_NE(contentOf(path).find("5.5"), std::string::npos);
+    EXPECT_TRUE(press(SDLK_z, 0, true).wrote);                              // the drag's steps
+    EXPECT_NE(contentOf(path).find("cyl_fade      b1"), std::string::npos); // the key it inserted
     EXPECT_TRUE(press(SDLK_z, 0, true).wrote);
-    EXPECT_EQ(readAll(path), kText);
+    EXPECT_EQ(contentOf(path), kText);
 }
 
 TEST_F(EditorFixture, ColumnsFollowTheScenesAndPastedKeysLandOnAnotherTrack) {
@@ -123,15 +117,15 @@ TEST_F(EditorFixture, ColumnsFollowTheScenesAndPastedKeysLandOnAnotherTrack) {
     ed.current = 1;
     const EditorAction pasted = press(SDLK_v, kBar1, true);
     ASSERT_TRUE(pasted.wrote) << pasted.status;
-    EXPECT_NE(readAll(path).find("new_track"), std::string::npos);
+    EXPECT_NE(contentOf(path).find("new_track"), std::string::npos);
     EXPECT_TRUE(press(SDLK_z, 0, true).wrote);
-    EXPECT_EQ(readAll(path), kText);
+    EXPECT_EQ(contentOf(path), kText);
 }
 
 TEST_F(EditorFixture, BookmarksAreAddedAndReached) {
     const int64_t bar3 = int64_t(std::llround(msAtBar(3)));
     ASSERT_TRUE(press(SDLK_b, bar3).wrote);
-    EXPECT_NE(readAll(path).find("mark"), std::string::npos);
+    EXPECT_NE(contentOf(path).find("mark"), std::string::npos);
     const EditorAction jump = press(SDLK_QUOTE, 0);
     ASSERT_TRUE(jump.seek) << jump.status;
     EXPECT_EQ(editRowAt(ed, jump.seekMs), 96);
@@ -154,19 +148,19 @@ TEST(KeyEditor, APulsesKeysAreEditedThroughItsStatement) {
     EXPECT_NE(typed.status.find("made by the pulse of line 2"), std::string::npos) << typed.status;
 
     EXPECT_TRUE(keyEditorKey(ed, {SDLK_UP, false, true}, bar4).wrote);
-    std::string now = readAll(path);
+    std::string now = contentOf(path);
     EXPECT_NE(now.find("base 1 peak 2"), std::string::npos) << now;
     EXPECT_NE(now.find("# kicks"), std::string::npos); // the statement, not keys
     keyEditorKey(ed, {SDLK_g}, bar4);
     keyEditorKey(ed, {SDLK_g}, bar4); // snap: bar
     const EditorAction moved = keyEditorKey(ed, {SDLK_RIGHT, false, false, true}, bar4);
     ASSERT_TRUE(moved.wrote) << moved.status;
-    now = readAll(path);
+    now = contentOf(path);
     EXPECT_NE(now.find("b5 b7"), std::string::npos) << now;
     EXPECT_TRUE(keyEditorKey(ed, {SDLK_DELETE}, moved.seekMs).wrote);
-    EXPECT_EQ(readAll(path).find("pulse"), std::string::npos);
+    EXPECT_EQ(contentOf(path).find("pulse"), std::string::npos);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(keyEditorKey(ed, {SDLK_z, false, true}, 0).wrote);
-    EXPECT_EQ(readAll(path), text);
+    EXPECT_EQ(contentOf(path), text);
 }
 
 TEST(KeyEditor, WithoutATimelineTheViewIsReadOnlyAndSaysWhy) {

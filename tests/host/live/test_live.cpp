@@ -1,5 +1,6 @@
 // The development player's parts that need no window: the bar grid and positions, the
 // reloading sync source, the file watch and the placing of shader messages.
+#include "file_text.h"
 #include "file_watch.h"
 #include "live_options.h"
 #include "live_sync.h"
@@ -12,14 +13,6 @@
 #include <cstdio>
 #include <fstream>
 #include <thread>
-
-namespace {
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-} // namespace
 
 TEST(LiveTransport, PositionsInMillisecondsAndBars) {
     int64_t ms = -1;
