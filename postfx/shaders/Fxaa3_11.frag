@@ -40,10 +40,6 @@ vec4 lumaBlock(vec2 corner) {
 #endif
 }
 
-float lumaAt(vec2 p) {
-    return textureLod(tex0, p, 0.0).a;
-}
-
 // Where the walk stands in each direction (x back, y ahead): pixels from this pixel, the luma
 // there less the edge's, and whether the walk has left the edge.
 vec2 g_reach;
@@ -62,7 +58,11 @@ void probe(float k, vec2 endLuma) {
 
 void main() {
     vec2 px = fxaaQualityRcpFrame.xy;
-    vec4 centre = textureLod(tex0, uv, 0.0);
+    // The pixel and its corner neighbours unfiltered: the prepass picture is the destination's
+    // size, and a texelFetch costs less than half a filtered read on a software rasteriser.
+    ivec2 p = ivec2(uv * vec2(textureSize(tex0, 0)));
+    ivec2 last = textureSize(tex0, 0) - 1;
+    vec4 centre = texelFetch(tex0, p, 0);
     // The blocks below-left and above-right of the pixel hold it and six of its neighbours.
     vec4 lower = lumaBlock(uv - 0.5 * px); // w, m, s, sw
     vec4 upper = lumaBlock(uv + 0.5 * px); // n, ne, e, m
@@ -82,8 +82,8 @@ void main() {
 
     float ne = upper.y;
     float sw = lower.w;
-    float nw = lumaAt(uv + vec2(-px.x, px.y));
-    float se = lumaAt(uv + vec2(px.x, -px.y));
+    float nw = texelFetch(tex0, clamp(p + ivec2(-1, 1), ivec2(0), last), 0).a;
+    float se = texelFetch(tex0, clamp(p + ivec2(1, -1), ivec2(0), last), 0).a;
 
     // Second differences: luma that bends strongly across y means an edge running along x.
     float acrossY = 2.0 * abs(n + s - 2.0 * m) + abs(ne + se - 2.0 * e) + abs(nw + sw - 2.0 * w);

@@ -38,8 +38,13 @@ void main() {
         shift = (rand(vec3(band, tick, 3.0)) - 0.5) * 0.3 * amount;
     float split = 0.01 * amount;
     float x = uv.x + shift;
-    vec4 green = texture(tex, vec2(x, uv.y));
-    float red = texture(tex, vec2(x + split, uv.y)).r;
-    float blue = texture(tex, vec2(x - split, uv.y)).b;
+    // Unfiltered reads (bands slide by whole texels; less than half a filtered read's cost),
+    // clamped at the sides as the texture's edge mode would.
+    ivec2 size = textureSize(tex, 0);
+    int row = int(uv.y * float(size.y));
+    vec3 column = clamp(floor(vec3(x, x + split, x - split) * float(size.x)), 0.0, float(size.x - 1));
+    vec4 green = texelFetch(tex, ivec2(int(column.x), row), 0);
+    float red = texelFetch(tex, ivec2(int(column.y), row), 0).r;
+    float blue = texelFetch(tex, ivec2(int(column.z), row), 0).b;
     colour = vec4(red, green.g, blue, green.a);
 }

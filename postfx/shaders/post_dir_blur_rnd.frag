@@ -32,12 +32,17 @@ float rand(vec3 p) {
 
 void main() {
     float jitter = rand(vec3(floor(gl_FragCoord.xy), time_s.x));
-    vec2 reach = blurdir.xy * tex0siz.zw;
-    // Tap i sits at (i + jitter) / kTaps * 2 - 1 of the reach: the first tap and the spacing
-    // are worked out once, so each tap costs one multiply-add before its fetch.
+    // In texels: tap i sits at (i + jitter) / kTaps * 2 - 1 of the reach, so the first tap and
+    // the spacing are worked out once and each tap costs one multiply-add before its fetch.
+    // Each tap reads the texel it lands in, unfiltered: with the start jittered below a tap's
+    // spacing, a filtered read would only shift the same average by under half a texel, and
+    // an unfiltered one costs less than half as much on a software rasteriser.
+    vec2 reach = blurdir.xy;
     vec2 spacing = reach * (2.0 / float(kTaps));
-    vec2 first = uv + (jitter * (2.0 / float(kTaps)) - 1.0) * reach;
+    vec2 first = uv * tex0siz.xy + (jitter * (2.0 / float(kTaps)) - 1.0) * reach;
+    ivec2 last = ivec2(tex0siz.xy) - 1;
     vec4 sum = vec4(0.0);
-    for (int i = 0; i < kTaps; ++i) sum += texture(tex0, first + float(i) * spacing);
+    for (int i = 0; i < kTaps; ++i)
+        sum += texelFetch(tex0, clamp(ivec2(first + float(i) * spacing), ivec2(0), last), 0);
     colour = sum * (1.0 / float(kTaps));
 }

@@ -39,14 +39,16 @@ float eyeDistance(float depth) {
 }
 
 void main() {
-    float distance = eyeDistance(texture(depthtex, uv).r);
+    // The pixel's own depth and colour are read unfiltered (the targets are the destination's
+    // size; less than half a filtered read's cost on a software rasteriser).
+    float distance = eyeDistance(texelFetch(depthtex, ivec2(uv * vec2(textureSize(depthtex, 0))), 0).r);
     float blur = clamp(abs(distance - parms.x) / max(parms.y, 1e-4), 0.0, 1.0);
     vec2 radius = blur * kMaxRadiusPixels * tex0siz.zw;
 
     // A disc of taps on a golden-angle spiral covers the circle evenly without a pattern. A
     // pixel in focus would read its own texel every time: the loop ends at once where every
     // pixel of the group is sharp (a branch would run both ways; a loop all leave is skipped).
-    vec4 centre = texture(tex0, uv);
+    vec4 centre = texelFetch(tex0, ivec2(uv * tex0siz.xy), 0);
     vec4 sum = centre;
     bool sharp = blur == 0.0;
     for (int i = 0; i < kTaps && !sharp; ++i)

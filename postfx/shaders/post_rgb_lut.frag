@@ -12,8 +12,15 @@ in vec2 uv;
 
 out vec4 colour;
 
+// The picture being reworked is the destination's size, so each pixel reads its own texel:
+// texelFetch gives what a filtered read at the texel's centre would, for less than half of
+// its cost on a software rasteriser. A source of another size is point-sampled.
+ivec2 texelOf(sampler2D s, vec2 p) {
+    return ivec2(p * vec2(textureSize(s, 0)));
+}
+
 void main() {
-    vec4 original = texture(tex0, uv);
+    vec4 original = texelFetch(tex0, texelOf(tex0, uv), 0);
     vec3 n = vec3(textureSize(rgb_lut, 0));
     vec3 at = clamp(original.rgb, 0.0, 1.0) * ((n - 1.0) / n) + 0.5 / n;
     vec3 graded = texture(rgb_lut, at).rgb;
