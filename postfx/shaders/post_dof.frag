@@ -43,15 +43,19 @@ void main() {
     // size; less than half a filtered read's cost on a software rasteriser).
     float distance = eyeDistance(texelFetch(depthtex, ivec2(uv * vec2(textureSize(depthtex, 0))), 0).r);
     float blur = clamp(abs(distance - parms.x) / max(parms.y, 1e-4), 0.0, 1.0);
-    vec2 radius = blur * kMaxRadiusPixels * tex0siz.zw;
+    float radius = blur * kMaxRadiusPixels;
 
     // A disc of taps on a golden-angle spiral covers the circle evenly without a pattern. A
     // pixel in focus would read its own texel every time: the loop ends at once where every
     // pixel of the group is sharp (a branch would run both ways; a loop all leave is skipped).
-    vec4 centre = texelFetch(tex0, ivec2(uv * tex0siz.xy), 0);
+    // Each tap reads the texel it lands in, unfiltered, for less than half a filtered read's
+    // cost: the disc is the same, its taps placed to the nearest texel.
+    vec2 at = uv * tex0siz.xy;
+    ivec2 last = ivec2(tex0siz.xy) - 1;
+    vec4 centre = texelFetch(tex0, ivec2(at), 0);
     vec4 sum = centre;
     bool sharp = blur == 0.0;
     for (int i = 0; i < kTaps && !sharp; ++i)
-        sum += texture(tex0, uv + radius * kSpiral[i]);
+        sum += texelFetch(tex0, clamp(ivec2(floor(at + radius * kSpiral[i])), ivec2(0), last), 0);
     colour = sharp ? centre : sum / float(kTaps + 1);
 }
