@@ -306,6 +306,21 @@ int main(int argc, char** argv) {
                 drawFetchFloor(gfx, smear, F1);
             });
 
+        // A pulse dying down: a smear of a pixel and a half, the same nine taps' floor.
+        const FetchFloor shortSmear = makeFetchFloor(
+            gfx, "floor_vertoffset_short", {{"sampler2D", picture}}, floorLine(0, 9, 0, 0.75f));
+        row(
+            "vertical offset 1280x720 (1.5 px)",
+            [&] {
+                const float amount = 0.05f, scale = 1.5f;
+                postVertOffset(gfx, picture, &F1, amount, scale);
+            },
+            [&] {
+                F1->bind(gfx, 3);
+                F1->unbind(gfx);
+                drawFetchFloor(gfx, shortSmear, F1);
+            });
+
         // Red, green and blue each from its own point (a few pixels apart).
         const FetchFloor three = makeFetchFloor(gfx, "floor_three", {{"sampler2D", picture}},
                                                 {{0, -3, -2}, {0, 0, 0}, {0, 3, 2}});
