@@ -143,5 +143,9 @@ void main() {
     float subpixelBlend = standOut * standOut * fxaaQualitySubpix.x;
 
     float blend = max(edgeBlend, subpixelBlend);
-    fragColor = vec4(textureLod(tex0, uv + side * blend, 0.0).rgb, 1.0);
+    // The blend lies on the line to the neighbour across the edge, a texel away: the mix of the
+    // two texels is what a filtered read there gives, from one unfiltered read.
+    ivec2 towards = ivec2(sign(side));
+    vec3 neighbour = texelFetch(tex0, clamp(p + towards, ivec2(0), last), 0).rgb;
+    fragColor = vec4(mix(centre.rgb, neighbour, blend), 1.0);
 }
