@@ -23,6 +23,12 @@
 // (mapFar); every loop below therefore runs in a cheap form where that holds and in the full
 // form only where it does not, each form a loop of its own, with the same values as one loop
 // over map() would give.
+//
+// What is the same for every pixel of a frame (the camera, the blobs' places and turns, the
+// scenes' per-frame angles) comes from the vertex shader as varyings that are constant across
+// the quad, and the ray is interpolated from the corners. Inside map() the built-in sin, cos
+// and atan cost llvmpipe several times a short polynomial's; fsin / fatan are good to 1e-3 /
+// 1e-5, which moves the surfaces by under a thousandth of a unit: a few silhouette pixels.
 
 uniform vec4 time;
 uniform sampler2D tex0;
@@ -30,6 +36,8 @@ uniform vec4 parms;
 uniform vec4 parms2;
 
 varying vec2 uv;
+varying vec3 eye; // per frame, from the vertex shader
+varying vec3 ray; // this pixel's ray, not normalised
 
 #define MAX_STEPS 48
 #define FAR 18.0
@@ -66,6 +74,32 @@ vec3 wobble(vec2 p) {
 
 vec3 palette(float t, vec3 phase) {
     return 0.5 + 0.5 * cos(6.2831 * (t + phase));
+}
+
+// A sine good to about 0.001 for the field's ripples, drifts and twists: a parabola per half
+// turn, then one correction.
+float fsin(float x) {
+    x *= 0.15915494;
+    x -= floor(x + 0.5); // turns, in [-0.5, 0.5)
+    float y = x * (8.0 - 16.0 * abs(x));
+    return y + 0.225 * y * (abs(y) - 1.0);
+}
+float fcos(float x) {
+    return fsin(x + 1.5707963);
+}
+mat2 frot(float a) {
+    float c = fcos(a), s = fsin(a);
+    return mat2(c, s, -s, c);
+}
+// An angle good to about 1e-5, without the built-in's extra range work.
+float fatan(float y, float x) {
+    float ax = abs(x), ay = abs(y);
+    float a = min(ax, ay) / max(max(ax, ay), 1e-20);
+    float s = a * a;
+    float r = ((-0.0464964749 * s + 0.15931422) * s - 0.327622764) * s * a + a;
+    r = ay > ax ? 1.57079637 - r : r;
+    r = x < 0.0 ? 3.14159274 - r : r;
+    return y < 0.0 ? -r : r;
 }
 
 // ---- the scenes -----------------------------------------------------------------------------
@@ -116,22 +150,9 @@ float boundAhead(vec3 p, vec3 l) {
 #ifdef SCENE00
 vec3 glowTint() { return vec3(0.25, 0.55, 1.0); }
 
-// Blob centres and spins change per frame, not per step: worked out once per pixel.
-vec3 gBlobCentre[5];
-mat2 gBlobSpinXY[5];
-mat2 gBlobSpinYZ[5];
-float gBlobRadius[5];
-
-void setupScene() {
-    for (int i = 0; i < 5; i++) {
-        float fi = float(i);
-        gBlobCentre[i] = vec3(sin(T * 0.61 + fi * 1.7) * 1.4, cos(T * 0.83 + fi * 2.3) * 0.7 + 0.1,
-                              sin(T * 0.47 + fi * 3.1) * 1.1);
-        gBlobRadius[i] = 0.5 + 0.14 * sin(fi * 2.1 + T * 1.3);
-        gBlobSpinXY[i] = rot(T * 0.5 + fi);
-        gBlobSpinYZ[i] = rot(T * 0.3 + fi * 0.7);
-    }
-}
+// Blob centres, radii and spins change per frame: the vertex shader works them out.
+varying vec4 blob[5];     // centre, radius
+varying vec4 blobSpin[5]; // cos, sin of the turn in xy, then in yz
 
 float map(vec3 p) {
     float fl = p.y - FLOOR_Y;
@@ -140,23 +161,19 @@ float map(vec3 p) {
     float d = 1e5;
     float morph = clamp(parms.y, 0.0, 1.0);
     for (int i = 0; i < 5; i++) {
-        vec3 q = p - gBlobCentre[i];
-        float r = gBlobRadius[i];
-        q.xy = gBlobSpinXY[i] * q.xy;
-        q.yz = gBlobSpinYZ[i] * q.yz;
+        vec3 q = p - blob[i].xyz;
+        float r = blob[i].w;
+        vec4 cs = blobSpin[i];
+        q.xy = vec2(cs.x * q.x - cs.y * q.y, cs.y * q.x + cs.x * q.y);
+        q.yz = vec2(cs.z * q.y - cs.w * q.z, cs.w * q.y + cs.z * q.z);
         float shape = mix(length(q) - r, sdBox(q, vec3(r * 0.72)) - r * 0.18, morph);
         d = smin(d, shape, 0.55);
     }
-    float ripple = sin(p.x * 5.0 + T * 2.1) * sin(p.y * 4.3 - T * 1.7) * sin(p.z * 4.7 + T);
+    float ripple = fsin(p.x * 5.0 + T * 2.1) * fsin(p.y * 4.3 - T * 1.7) * fsin(p.z * 4.7 + T);
     d += parms.x * 0.12 * ripple;
     gMat = fl < d ? 0.0 : 1.0;
     gHeat = 0.0;
     return min(d, fl);
-}
-vec3 camera(out vec3 target) {
-    target = vec3(0.0, -0.1, 0.0);
-    float a = T * 0.18;
-    return vec3(sin(a) * 5.2, 1.1 + 0.4 * sin(T * 0.23), cos(a) * 5.2);
 }
 vec3 surface(vec3 p, vec3 n, out float gloss) {
     if (gMat < 0.5) {
@@ -172,17 +189,14 @@ vec3 surface(vec3 p, vec3 n, out float gloss) {
 #endif
 
 #ifdef SCENE01
-mat2 gSpin; // the body's turn about y, the same for every step of a pixel
-void setupScene() {
-    gSpin = rot(T * 0.25);
-}
+varying vec2 bodySpin; // cos, sin of the body's turn about y (per frame)
 const float SPACING = 0.42;
 const float THICK = 0.15; // half the thickness of a slice; the rest of SPACING is gap
 vec3 glowTint() { return vec3(1.0, 0.45, 0.12); }
 
 // The whole body as slice `index` sees it: each slice drifts on its own circle.
 float sliceBody(vec3 q, float index) {
-    vec3 shift = vec3(sin(index * 1.9 + T * 0.7), 0.0, cos(index * 2.7 + T * 0.6));
+    vec3 shift = vec3(fsin(index * 1.9 + T * 0.7), 0.0, fcos(index * 2.7 + T * 0.6));
     vec3 b = q - shift * max(parms2.x, 0.0) * 0.3;
     b.xy = rot(0.35) * b.xy;
     float torus = sdTorus(b, vec2(1.25, 0.42));
@@ -193,7 +207,7 @@ float sliceBody(vec3 q, float index) {
 float map(vec3 p) {
     if (boundDist(p) > 0.5) return mapFar(p); // the bounding sphere is distance enough
     vec3 q = p;
-    q.xz = gSpin * q.xz;
+    q.xz = vec2(bodySpin.x * q.x - bodySpin.y * q.z, bodySpin.y * q.x + bodySpin.x * q.z);
     float y = q.y + T * 0.1;
     float index = floor(y / SPACING + 0.5);
     float cell = y - index * SPACING;
@@ -216,11 +230,6 @@ float map(vec3 p) {
     gMat = fl < d ? 0.0 : 1.0;
     return min(d * 0.8, fl);
 }
-vec3 camera(out vec3 target) {
-    target = vec3(0.0, -0.2, 0.0);
-    float a = 0.6 + T * 0.12;
-    return vec3(sin(a) * 5.2, 0.9 + 0.5 * sin(T * 0.2), cos(a) * 5.2);
-}
 vec3 surface(vec3 p, vec3 n, out float gloss) {
     if (gMat < 0.5) {
         gloss = 0.2;
@@ -232,32 +241,23 @@ vec3 surface(vec3 p, vec3 n, out float gloss) {
 #endif
 
 #ifdef SCENE02
-float gTwist, gOrbY; // per frame, worked out once per pixel
-void setupScene() {
-    gTwist = 0.7 + 0.3 * sin(T * 0.4);
-    gOrbY = 0.3 * sin(T * 0.9);
-}
+varying vec2 twist; // the twist's rate along y, the orb's height (per frame)
 vec3 glowTint() { return mix(vec3(0.4, 0.7, 1.0), vec3(1.0, 0.5, 0.1), clamp(parms.z, 0.0, 1.0)); }
 
 float map(vec3 p) {
     if (boundDist(p) > 0.5) return mapFar(p); // the bounding sphere is distance enough
     vec3 q = p;
-    q.xz = rot(q.y * gTwist + T * 0.35) * q.xz;
+    q.xz = frot(q.y * twist.x + T * 0.35) * q.xz;
     float pillar = sdBox(q, vec3(0.55, 1.5, 0.55)) - 0.18;
-    float orb = length(p - vec3(0.0, gOrbY, 0.0)) - 1.05;
+    float orb = length(p - vec3(0.0, twist.y, 0.0)) - 1.05;
     float d = smin(pillar, orb, 0.45);
     d = max(d, -(length(p.xz) - 0.3)); // a hollow core shows the inner glow
-    vec3 w = wobble(vec2(atan(q.z, q.x) * 0.159, q.y * 0.2 + T * 0.03));
+    vec3 w = wobble(vec2(fatan(q.z, q.x) * 0.159, q.y * 0.2 + T * 0.03));
     d += (w.r - 0.5) * 0.06 * clamp(parms.z, 0.0, 1.0);
     gHeat = w.g;
     float fl = p.y - FLOOR_Y;
     gMat = fl < d ? 0.0 : 1.0;
     return min(d * 0.85, fl);
-}
-vec3 camera(out vec3 target) {
-    target = vec3(0.0, 0.0, 0.0);
-    float a = 2.0 + T * 0.15;
-    return vec3(sin(a) * 5.4, 0.9 + 0.6 * sin(T * 0.17), cos(a) * 5.4);
 }
 vec3 surface(vec3 p, vec3 n, out float gloss) {
     if (gMat < 0.5) {
@@ -274,41 +274,31 @@ vec3 surface(vec3 p, vec3 n, out float gloss) {
 #endif
 
 #ifdef SCENE03
-float gBendTurn, gDepth; // per frame, worked out once per pixel
-mat2 gSwing;
-void setupScene() {
-    gBendTurn = sin(T * 0.5) * 0.25;
-    gSwing = rot(0.35 * sin(T * 0.4));
-    gDepth = 0.18 + 0.05 * sin(T);
-}
+varying vec4 emblem;   // the bend's turn, the depth, cos and sin of the swing (per frame)
+varying vec2 studSpin; // cos, sin of the studs' turn (per frame)
 vec3 glowTint() { return vec3(1.0, 0.3, 0.6); }
 
 float map(vec3 p) {
     if (boundDist(p) > 0.5) return mapFar(p); // the bounding sphere is distance enough
     vec3 q = p;
     float bend = parms.w;
-    q.xy = rot(q.z * bend * 0.6 + gBendTurn) * q.xy;
-    q.z += bend * 0.25 * sin(q.x * 2.5 + T * 3.0);
-    q.xz = gSwing * q.xz;
+    q.xy = frot(q.z * bend * 0.6 + emblem.x) * q.xy;
+    q.z += bend * 0.25 * fsin(q.x * 2.5 + T * 3.0);
+    q.xz = vec2(emblem.z * q.x - emblem.w * q.z, emblem.w * q.x + emblem.z * q.z);
     // The emblem: a thick ring, a bar through it and four studs around it, extruded.
     float r = length(q.xy);
     float ring = abs(r - 1.3) - 0.2;
     float bar = max(abs(q.x) - 1.9, abs(q.y) - 0.17);
     float shape2d = min(ring, bar);
-    vec2 stud = q.xy;
-    float ang = atan(stud.y, stud.x) + T * 0.6;
-    float sector = floor(ang / 1.5708 + 0.5) * 1.5708 - T * 0.6;
-    vec2 c = vec2(cos(sector), sin(sector)) * 1.95;
-    shape2d = min(shape2d, length(q.xy - c) - 0.16);
-    vec2 e = vec2(shape2d, abs(q.z) - gDepth);
+    // The nearest stud: turned with the studs, the point's nearest axis (no angle needed).
+    vec2 s = vec2(studSpin.x * q.x - studSpin.y * q.y, studSpin.y * q.x + studSpin.x * q.y);
+    vec2 axis = abs(s.x) > abs(s.y) ? vec2(sign(s.x), 0.0) : vec2(0.0, sign(s.y));
+    shape2d = min(shape2d, length(s - axis * 1.95) - 0.16);
+    vec2 e = vec2(shape2d, abs(q.z) - emblem.y);
     float d = min(max(e.x, e.y), 0.0) + length(max(e, 0.0)) - 0.04;
     gHeat = smoothstep(0.02, 0.0, abs(shape2d + 0.03));
     gMat = 1.0;
     return d * 0.75;
-}
-vec3 camera(out vec3 target) {
-    target = vec3(0.0);
-    return vec3(sin(T * 0.3) * 1.5, 0.4 * sin(T * 0.21), 5.2);
 }
 vec3 surface(vec3 p, vec3 n, out float gloss) {
     gloss = 0.9;
@@ -420,8 +410,16 @@ void shade(vec3 pos, vec3 l, out vec3 n, out float ao, out float sh) {
 vec3 sky(vec3 rd) {
     float up = rd.y * 0.5 + 0.5;
     vec3 c = mix(vec3(0.01, 0.01, 0.025), vec3(0.06, 0.08, 0.16), up);
-    c += vec3(0.5, 0.35, 0.6) * pow(max(0.0, 1.0 - abs(rd.y)), 8.0) * 0.25;
-    c += vec3(1.0, 0.85, 0.7) * pow(max(0.0, dot(rd, normalize(vec3(0.6, 0.5, -0.6)))), 24.0);
+    // Whole powers as products: llvmpipe's pow is an exp and a log.
+    float horizon = max(0.0, 1.0 - abs(rd.y));
+    horizon *= horizon;
+    horizon *= horizon;
+    c += vec3(0.5, 0.35, 0.6) * (horizon * horizon) * 0.25;
+    float sun = max(0.0, dot(rd, normalize(vec3(0.6, 0.5, -0.6))));
+    sun *= sun * sun;
+    sun *= sun;
+    sun *= sun;
+    c += vec3(1.0, 0.85, 0.7) * (sun * sun);
     return c;
 }
 
@@ -441,14 +439,8 @@ bool marchStep(float d, inout float t, inout float glow, inout bool hit) {
 
 void main() {
     T = time.x;
-    setupScene();
-    vec2 p = (uv * 2.0 - 1.0) * vec2(16.0 / 9.0, 1.0);
-    vec3 target;
-    vec3 ro = camera(target);
-    vec3 fw = normalize(target - ro);
-    vec3 rt = normalize(cross(fw, vec3(0.0, 1.0, 0.0)));
-    vec3 up = cross(rt, fw);
-    vec3 rd = normalize(p.x * rt + p.y * up + 1.9 * fw);
+    vec3 ro = eye;
+    vec3 rd = normalize(ray);
 
     float glowAmount = 0.35 + max(parms2.y, 0.0);
     // Up to MAX_STEPS steps in three loops: towards the bounding sphere's shell with mapFar(),
@@ -495,8 +487,14 @@ void main() {
         vec3 albedo = surface(pos, n, gloss);
         float dif = max(dot(n, l), 0.0);
         vec3 r = reflect(rd, n);
-        float fres = pow(1.0 - max(dot(n, -rd), 0.0), 4.0);
-        float highlight = pow(max(dot(r, l), 0.0), 40.0) * sh;
+        float fres = 1.0 - max(dot(n, -rd), 0.0);
+        fres *= fres;
+        fres *= fres;
+        float highlight = max(dot(r, l), 0.0);
+        highlight *= highlight * highlight * highlight * highlight; // 5
+        highlight *= highlight;                                     // 10
+        highlight *= highlight;                                     // 20
+        highlight *= highlight * sh;                                // 40
 
         col = albedo * (dif * sh * vec3(1.2, 1.05, 0.9) + ao * vec3(0.08, 0.1, 0.16));
         col += albedo * ao * max(0.0, -n.y * 0.5 + 0.1) * vec3(0.1, 0.05, 0.08); // bounce
