@@ -9,15 +9,28 @@
 //   - the march pass next to its fetch floor (fetch_floor.h): the one wobble fetch every pixel
 //     makes for its dither, so the ratio is what the marching itself costs.
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/distfield/bench_distfield [frames]
+//
+// With a second argument, a trial copy of raymarch.frag, it only compares the march with the
+// tree's: for each scene the two drawn alternately (wall and CPU medians), then both pictures
+// at four music times read back and compared (mean and largest difference per channel at full
+// size, and the mean at the golden frames' 4 x 4 box filter). With BENCH_PNG_DIR set both
+// pictures are written there as march<n>_<ms>_{tree,trial}.png to be looked at. A trial's
+// vertex shader is the one beside it with the same name (trial.vert), else the tree's.
+//   bench_distfield 10 /tmp/raymarch_trial.frag
 #include "bench_common.h"
 #include "bench_scene.h"
 #include "fetch_floor.h"
+#include "image.h"
 
 #include "postfx.h"
 #include "scene_base.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,11 +42,13 @@ constexpr int64_t kTime = 150000; // bar 90.6
 constexpr float kTrack = 0.5f;    // every shape and logo track
 
 // The march pass's draw as the scene makes it: variant `scene` with the uniforms of the tracks
-// above, into `c` cleared, over its whole size.
-void drawMarch(gfxContext& gfx, int scene, TextureHandle* wobble, iRenderTarget* c) {
-    const char* shader = kShaders[scene];
+// above at `ms`, into `c` cleared, over its whole size; `shader` names another program of the
+// same inputs (a trial copy).
+void drawMarch(gfxContext& gfx, int scene, TextureHandle* wobble, iRenderTarget* c,
+               const char* shader = nullptr, int64_t ms = kTime) {
+    if (!shader) shader = kShaders[scene];
     gfx.useShader(shader);
-    const float s = float(kTime) / 1000.0f;
+    const float s = float(ms) / 1000.0f;
     const float time[4] = {s, s, s, s};
     gfx.setVector(shader, "time", time);
     gfx.setTexture(shader, "tex0", wobble);
@@ -55,11 +70,110 @@ void overlayLogo(gfxContext& gfx, int i, RenderTargetHandle& a) {
     screenOverlayTextured(&gfx, logo, &a.target, -w, -h, w, h, kTrack);
 }
 
+// The colour target's pixels, RGBA rows bottom first.
+std::vector<uint8_t> readBack(gfxContext& gfx, iRenderTarget* c) {
+    const int w = c->texture()->width, h = c->texture()->height;
+    std::vector<uint8_t> px(size_t(w) * h * 4);
+    BoundTarget bound(&gfx, c, kClearNone);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    return px;
+}
+
+// The tree's march against a trial copy of its fragment shader: time, then pictures.
+int compareTrial(gfxContext& gfx, int frames, const char* trialFile) {
+    const char* const defines[4] = {"#define SCENE00\n", "#define SCENE01\n", "#define SCENE02\n",
+                                    "#define SCENE03\n"};
+    const char* const trials[4] = {"trial00", "trial01", "trial02", "trial03"};
+    // A trial's own vertex shader sits beside it (name.vert for name.frag), else the tree's.
+    std::string trialVertex = trialFile;
+    trialVertex = trialVertex.substr(0, trialVertex.rfind('.')) + ".vert";
+    if (!std::filesystem::exists(trialVertex)) trialVertex = "data/shaders/raymarch.vert";
+    for (int n = 0; n < 4; ++n) {
+        gfx.loadShaderDefines(kShaders[n], "data/shaders/raymarch.vert",
+                              "data/shaders/raymarch.frag", defines[n]);
+        gfx.loadShaderDefines(trials[n], trialVertex, trialFile, defines[n]);
+        if (!gfx.hasShader(trials[n], defines[n])) {
+            std::fprintf(stderr, "bench: %s does not build as scene %d\n", trialFile, n);
+            return 1;
+        }
+    }
+    TextureHandle* wobble = loadTexture(&gfx, "data/textures/tlv_wobble.png", kLoadClamped);
+    RenderTargetHandle c = gfx.acquireScreenRenderTarget(kScreenFull);
+    auto reset = [&] {
+        *gfx.renderState() = rs::defaultWord();
+        setBlend(&gfx, kBlendOver);
+        gfx.setViewport(0, 0, 1280, 720);
+    };
+    std::printf("march, the tree's (ms) against the trial's (floor ms), %d runs each\n", frames);
+    printFloorHeader();
+    for (int n = 0; n < 4; ++n) {
+        const std::string what = "march scene " + std::to_string(n);
+        printFloorRow(compareWithFloor(
+            what.c_str(), frames,
+            [&] {
+                reset();
+                drawMarch(gfx, n, wobble, c.target);
+            },
+            [&] {
+                reset();
+                drawMarch(gfx, n, wobble, c.target, trials[n]);
+            }));
+    }
+
+    const char* pngDir = std::getenv("BENCH_PNG_DIR");
+    const int w = c->texture()->width, h = c->texture()->height;
+    constexpr int kBox = 4;
+    std::printf("\n%-24s %10s %10s %10s %12s\n", "picture", "mean", "largest", "over 48",
+                "mean 4x4 box");
+    for (int n = 0; n < 4; ++n)
+        for (int64_t ms : {int64_t(149000), int64_t(153600), int64_t(162300), int64_t(168900)}) {
+            reset();
+            drawMarch(gfx, n, wobble, c.target, nullptr, ms);
+            const std::vector<uint8_t> tree = readBack(gfx, c.target);
+            reset();
+            drawMarch(gfx, n, wobble, c.target, trials[n], ms);
+            const std::vector<uint8_t> trial = readBack(gfx, c.target);
+            double sum = 0.0, boxSum = 0.0;
+            int largest = 0;
+            long far = 0;
+            for (size_t i = 0; i < tree.size(); ++i) {
+                const int d = std::abs(int(tree[i]) - int(trial[i]));
+                sum += d;
+                largest = std::max(largest, d);
+                far += d > 48;
+            }
+            for (int y = 0; y + kBox <= h; y += kBox)
+                for (int x = 0; x + kBox <= w; x += kBox)
+                    for (int ch = 0; ch < 4; ++ch) {
+                        int a = 0, b = 0;
+                        for (int dy = 0; dy < kBox; ++dy)
+                            for (int dx = 0; dx < kBox; ++dx) {
+                                const size_t i = (size_t(y + dy) * w + x + dx) * 4 + ch;
+                                a += tree[i];
+                                b += trial[i];
+                            }
+                        boxSum += std::abs(a - b) / double(kBox * kBox);
+                    }
+            const std::string what =
+                "scene " + std::to_string(n) + " at " + std::to_string(ms) + " ms";
+            std::printf("%-24s %10.3f %10d %10ld %12.3f\n", what.c_str(), sum / double(tree.size()),
+                        largest, far, boxSum / (double(w / kBox) * double(h / kBox) * 4.0));
+            if (pngDir) {
+                const std::string base =
+                    std::string(pngDir) + "/march" + std::to_string(n) + "_" + std::to_string(ms);
+                saveImagePng(base + "_tree.png", w, h, tree.data());
+                saveImagePng(base + "_trial.png", w, h, trial.data());
+            }
+        }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int frames = benchRuns(argc, argv, 30);
     gfxContext& gfx = *makeBenchContext();
+    if (argc > 2) return compareTrial(gfx, frames, argv[2]);
     BenchScene bench(gfx, PLUGIN);
     for (const char* name : {"blob_morph", "blob_distort", "blob_matmorph", "blob_logodistort",
                              "slice_offset", "glowintensity", "tlvits", "kelp_its", "pruxa_its"})
