@@ -8,8 +8,12 @@
 //     their ratio;
 //   - the panorama next to its fetch floor (fetch_floor.h): one bilinear fetch of the cube map
 //     per pixel, written and nothing else;
-//   - the first frame's hitch: the two full-size targets the streaks create at run time.
-//   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/kaboom/bench_kaboom [frames]
+//   - the first frame's hitch: the two full-size targets the streaks create at run time;
+//   - the beam's march alone, with no reactor in front of it: six 512 x 512 faces and the
+//     direct view, wall and CPU medians (llvmpipe's two threads in the CPU figure, which a
+//     busy machine moves less). With "beam" after the run count only these are timed, for
+//     comparing versions of the beam's GLSL.
+//   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/kaboom/bench_kaboom [frames] [beam]
 #include "bench_common.h"
 #include "bench_scene.h"
 #include "fetch_floor.h"
@@ -19,6 +23,7 @@
 #include "postfx.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -39,10 +44,55 @@ FetchFloor makeCubeFloor(gfxContext& gfx, TextureHandle* cube) {
     return FetchFloor{"floor_cube", {{"samplerCube", cube}}, {"s0"}};
 }
 
+// The beam alone on a cleared full-size target: in six 512 x 512 viewports through the faces'
+// view-projections, then at 1280 x 720 through the direct view's. Wall and CPU medians.
+void timeBeamAlone(gfxContext& gfx, iModuleInput* input, RenderTargetHandle& target,
+                   const float eye[3], const float directVp[16], int runs) {
+    float toEye[16], projection[16], faceVp[6][16];
+    mat_translation(toEye, -eye[0], -eye[1], -eye[2]);
+    mat_perspective(projection, 90.0f, 1.0f, kaboom::kNear, kaboom::kFar);
+    for (int i = 0; i < kaboom::kCubeFaces; ++i) {
+        float face[16], view[16];
+        cubeFaceView(face, i);
+        mat_product(view, toEye, face);
+        mat_product(faceVp[i], view, projection);
+    }
+    auto beam = [&](const float vp[16]) {
+        kaboom::drawBeam(input, vp, eye, kaboom::kNear, kaboom::kFar, 1.0f);
+    };
+    auto timeBoth = [&](const char* what, auto body) {
+        std::vector<double> wall, cpu;
+        for (int k = 0; k <= runs; ++k) {
+            *gfx.renderState() = rs::defaultWord();
+            BoundTarget bound(&gfx, target, kClearColourDepth);
+            glFinish();
+            const double cpuStart = processCpuMs();
+            const auto start = std::chrono::steady_clock::now();
+            body();
+            glFinish();
+            if (k == 0) continue; // warm-up
+            wall.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count());
+            cpu.push_back(processCpuMs() - cpuStart);
+        }
+        const FrameStats w = statsOf(wall, 0.0), c = statsOf(cpu, 0.0);
+        std::printf("%-28s median %8.2f  cpu %8.2f ms  (%d runs)\n", what, w.median, c.median,
+                    runs);
+    };
+    timeBoth("beam alone, six faces", [&] {
+        gfx.setViewport(0, 0, kaboom::kCubeSize, kaboom::kCubeSize);
+        for (int i = 0; i < kaboom::kCubeFaces; ++i) beam(faceVp[i]);
+        gfx.setViewport(0, 0, 1280, 720);
+    });
+    timeBoth("beam alone, direct view", [&] { beam(directVp); });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int frames = benchRuns(argc, argv, 30);
+    const bool beamOnly = argc > 2 && std::strcmp(argv[2], "beam") == 0;
     gfxContext& gfx = *makeBenchContext();
     BenchScene bench(gfx, PLUGIN);
     bench.track("rct_camrot", 0.3f);
@@ -55,12 +105,15 @@ int main(int argc, char** argv) {
     const int64_t t = 60000; // bar 36
 
     std::printf("reactor scene, 1280x720, %d runs each\n", frames);
-    bench.track("expl_cylview", 0.0f);
-    const FrameStats direct = bench.frames(frames, t);
-    printStats("frame, direct view", direct);
-    bench.track("expl_cylview", 1.0f);
-    const FrameStats panorama = bench.frames(frames, t);
-    printStats("frame, panorama", panorama);
+    FrameStats direct, panorama;
+    if (!beamOnly) {
+        bench.track("expl_cylview", 0.0f);
+        direct = bench.frames(frames, t);
+        printStats("frame, direct view", direct);
+        bench.track("expl_cylview", 1.0f);
+        panorama = bench.frames(frames, t);
+        printStats("frame, panorama", panorama);
+    }
 
     // The parts, through the scene's drawing steps on tracks of the same values.
     // The same tracks as the frames above.
@@ -71,9 +124,13 @@ int main(int argc, char** argv) {
     Camera camera;
     camera.setLookAt(eye, kaboom::kTarget, up);
     camera.setPerspective(kaboom::kFovDeg, 16.0f / 9.0f, kaboom::kNear, kaboom::kFar);
+    RenderTargetHandle target = gfx.acquireScreenRenderTarget(1);
+    if (beamOnly) {
+        timeBeamAlone(gfx, &input, target, eye, camera.viewProjection(), frames);
+        return 0;
+    }
     if (!kaboom::cubeMapMade()) kaboom::makeCubeMap();
     int viewport[4] = {0, 0, 1280, 720};
-    RenderTargetHandle target = gfx.acquireScreenRenderTarget(1);
     auto bound = [&](auto body) {
         *gfx.renderState() = rs::defaultWord();
         gfx.setViewport(0, 0, 1280, 720);
@@ -159,5 +216,8 @@ int main(int argc, char** argv) {
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("%-28s %8.2f ms\n", "two run-time targets", ms);
+    held.clear();
+
+    timeBeamAlone(gfx, &input, target, eye, camera.viewProjection(), frames);
     return 0;
 }

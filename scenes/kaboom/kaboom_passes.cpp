@@ -108,11 +108,13 @@ void setMatrices(igfxContext* gfx, const std::string& shader, const float model[
 
 void drawScene(iModuleInput* input, const float vp[16], const float eye[3], float zNear,
                float zFar) {
-    igfxContext* gfx = input->getGfx();
-    const TrackReader track(input);
+    const float glow = TrackReader(input)("rct_midglow");
+    drawReactor(input->getGfx(), vp, glow);
+    drawBeam(input, vp, eye, zNear, zFar, glow);
+}
+
+void drawReactor(igfxContext* gfx, const float vp[16], float glow) {
     iModel* reactor = gfx->model(kReactorModel);
-    iModel* cylinder = gfx->model(kCylinderModel);
-    const float glow = track("rct_midglow");
 
     // The reactor, lit from above and brighter with the glow.
     float model[16], modelIT[16];
@@ -130,8 +132,16 @@ void drawScene(iModuleInput* input, const float vp[16], const float eye[3], floa
     mat_product(mvp, model, vp);
     gfx->setMatrix(kBlinnNotexShader, kMvp, mvp);
     if (reactor) reactor->draw(gfx);
+}
 
-    // The beam: ray-marched inside the cylinder, which only gives the march its pixels.
+void drawBeam(iModuleInput* input, const float vp[16], const float eye[3], float zNear, float zFar,
+              float glow) {
+    igfxContext* gfx = input->getGfx();
+    const TrackReader track(input);
+    iModel* cylinder = gfx->model(kCylinderModel);
+
+    // Ray-marched inside the cylinder, which only gives the march its pixels.
+    float model[16];
     kaboom::beamModel(model);
     gfx->useShader(kBeamShader);
     setMatrices(gfx, kBeamShader, model, vp);

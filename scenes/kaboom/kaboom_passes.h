@@ -18,9 +18,14 @@ void makeCubeMap();
 TextureHandle* cubeMap();
 
 // The reactor and the beam inside its cylinder, seen through `vp` from `eye`; the near and
-// far planes bound the beam's march.
+// far planes bound the beam's march. drawScene reads "rct_midglow" once (`glow`) and draws
+// drawReactor then drawBeam: the reactor first, so that its depth keeps the beam's march off
+// the pixels it covers. The benchmark times the beam alone.
 void drawScene(iModuleInput* input, const float vp[16], const float eye[3], float zNear,
                float zFar);
+void drawReactor(igfxContext* gfx, const float vp[16], float glow);
+void drawBeam(iModuleInput* input, const float vp[16], const float eye[3], float zNear, float zFar,
+              float glow);
 
 // The six faces of the cube map around `eye`, each a 90-degree view along one axis of the
 // face table. The framebuffer and viewport come back as they were; `viewport` says what the
