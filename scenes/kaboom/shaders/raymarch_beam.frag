@@ -16,12 +16,16 @@
 // integrated in closed form along the ray (a soft line light), the filaments sampled on the
 // march steps.
 //
-// Cost: llvmpipe runs eight pixels in lock-step and an if costs both of its sides, so only a
-// loop that all eight leave early saves work. Most of the march's steps are far from the core
-// and from the axis, where the step is 5 whatever the core's exact distance and the filaments
-// add nothing: those run in a loop of their own that evaluates neither (see main), with the
-// same result as one loop over core(). What does not change along the ray (the rings' turns,
-// the orb's size) is worked out once per pixel.
+// Cost: llvmpipe runs eight pixels in lock-step; an if costs both of its sides, and a loop
+// costs its body as many times as the longest of the eight needs, and once even when none
+// enters it. So the march is shaped by where work is needed along the ray, found in closed
+// form per pixel (findBusy): the quiet stretches far from the core and the axis, where a step
+// is 5 whatever the core's exact distance and the filaments add nothing, are jumped over at
+// once; the one stretch near the axis where the filaments count has a loop of its own; the
+// rest evaluates the core alone, and the core's normal at a hit is four more passes of that
+// same loop. Every step is the one a loop of full steps (core and filaments) would take.
+// What does not change along the ray (the rings' turns, the orb's size) is worked out once
+// per pixel.
 
 uniform mat4 modelmat;
 uniform vec4 in_ws_eyepos;
@@ -136,15 +140,9 @@ float coreBound(vec3 p) {
     return max(length(q.xz) - gBoundRadius, q.y - gBoundTop);
 }
 
+// The core's normal at a hit: the sum of these four directions, each weighed by core() a
+// little way along it (taken in the march's last loop, see main).
 const vec3 kTetra[4] = vec3[4](vec3(1, -1, -1), vec3(-1, -1, 1), vec3(-1, 1, -1), vec3(1, 1, 1));
-
-// The core's normal from `taps` taps (4 where the ray hit it, else 0: a loop, so that pixels
-// without a hit do not pay for it).
-vec3 coreNormal(vec3 p, int taps) {
-    vec3 n = vec3(0.0);
-    for (int k = 0; k < taps; ++k) n += kTetra[k] * core(p + kTetra[k] * 0.02);
-    return normalize(n);
-}
 
 // ---- the beam -------------------------------------------------------------------------------
 
@@ -259,23 +257,87 @@ vec2 cylinderSpan(vec3 o, vec3 d) {
     return vec2(max(side.x, slab.x), min(side.y, slab.y));
 }
 
-// A step that needs neither the core nor the filaments (see the march in main).
-bool quiet(vec3 p) {
-    return coreBound(p) >= 5.0 && length(p.xz - gAxis.xz) > 11.0;
+// Where the ray o + s d (world) is within `radius` of the axis: s from .x to .y, empty when
+// .x > .y. A ray along the axis is within it everywhere or nowhere.
+vec2 axisSpan(vec3 o, vec3 d, float radius) {
+    vec2 w = o.xz - gAxis.xz;
+    float a = max(dot(d.xz, d.xz), 1e-10);
+    float b = dot(w, d.xz);
+    float c = dot(w, w) - radius * radius;
+    float disc = b * b - a * c;
+    if (disc < 0.0) return vec2(1e30, -1e30);
+    // The stable pair of roots: no cancellation when the ray passes far from the axis.
+    float q = -(b + (b < 0.0 ? -sqrt(disc) : sqrt(disc)));
+    vec2 roots = vec2(q / a, c / (abs(q) > 1e-30 ? q : 1e-30));
+    return vec2(min(roots.x, roots.y), max(roots.x, roots.y));
 }
 
-// One full step of the march at p = ro + rd * s: false when the ray is done (it hit the core,
-// or passed sExit).
-bool marchStep(vec3 p, inout float s, float sExit, inout bool hit, inout float filamentLight) {
-    float d = core(p);
+// The busy stretches of the ray, where a step needs the core or the filaments: the core's bound
+// closer than 5 (within gBoundRadius + 5 of the axis and below gBoundTop + 5 above the floor)
+// or within 11 of the axis. Everywhere else the step is 5 (the core is at least that far) and
+// the filaments add less than 1e-12. Both are widened by a quarter unit, so that rounding
+// never calls a busy point quiet; a widened point costs a full step that gives the same.
+vec2 gBusyCore;
+vec2 gBusyAxis;
+// The stretch where the filaments count: within 11 of the axis and at heights where the beam
+// is (beamSpan above 0), widened the same way. It is one stretch, and inside gBusyAxis.
+vec2 gBusyBeam;
+
+void findBusy(vec3 ro, vec3 rd) {
+    gBusyCore = axisSpan(ro, rd, gBoundRadius + 5.25);
+    float top = gFloor + gBoundTop + 5.25 - ro.y;
+    if (abs(rd.y) < 1e-8) {
+        if (top < 0.0) gBusyCore = vec2(1e30, -1e30);
+    } else if (rd.y > 0.0) {
+        gBusyCore.y = min(gBusyCore.y, top / rd.y);
+    } else {
+        gBusyCore.x = max(gBusyCore.x, top / rd.y);
+    }
+    gBusyAxis = axisSpan(ro, rd, 11.25);
+    gBusyBeam = gBusyAxis;
+    vec2 heights = vec2(gCoreTop - 1.25, gCeiling + 2.25) - ro.y;
+    if (abs(rd.y) < 1e-8) {
+        if (heights.x > 0.0 || heights.y < 0.0) gBusyBeam = vec2(1e30, -1e30);
+    } else {
+        heights /= rd.y;
+        gBusyBeam.x = max(gBusyBeam.x, min(heights.x, heights.y));
+        gBusyBeam.y = min(gBusyBeam.y, max(heights.x, heights.y));
+    }
+}
+
+// How many quiet steps of 5 from s before the first busy point: s + 5 k is that point.
+// Large when the ray has no busy point left.
+float quietSteps(float s) {
+    float k = 1e9;
+    float j = max(ceil((gBusyCore.x - s) * 0.2), 0.0);
+    if (s + 5.0 * j <= gBusyCore.y) k = j;
+    j = max(ceil((gBusyAxis.x - s) * 0.2), 0.0);
+    if (s + 5.0 * j <= gBusyAxis.y) k = min(k, j);
+    return k;
+}
+
+// Skips the run of quiet steps from s, each counted in i: false when that ends the march (the
+// run reached the exit or used up the steps).
+bool skipQuiet(inout float s, inout float i, float sExit) {
+    float toExit = max(ceil((sExit - s) * 0.2), 1.0);
+    float jump = min(quietSteps(s), min(toExit, float(kSteps) - i));
+    s += 5.0 * jump;
+    i += jump;
+    return jump < toExit && i < float(kSteps);
+}
+
+// One step from s where the core is d away: false when the ray is done (it hit the core, or
+// passed sExit, or used up the steps). The hit keeps the material of that core() call.
+bool coreStep(float d, inout float s, inout float i, float sExit, inout bool hit,
+              inout float material) {
+    i += 1.0;
     if (d < 0.02 + s * 0.0015) {
         hit = true;
+        material = gMaterial;
         return false;
     }
-    float stepLength = clamp(d, 0.6, 5.0);
-    filamentLight += filaments(p) * min(stepLength, 2.0);
-    s += stepLength;
-    return !(s >= sExit);
+    s += clamp(d, 0.6, 5.0);
+    return !(s >= sExit) && i < float(kSteps);
 }
 
 void main() {
@@ -304,40 +366,57 @@ void main() {
     float sEnter = max(max(span.x, 0.0) * length1, nearfar.x);
     float sExit = min(max(span.y, span.x) * length1, nearfar.y);
 
-    // March the core, gathering the filaments' light on the way. A step is quiet where the
-    // bound keeps the core 5 away (the step is 5 whatever the core's exact distance) and the
-    // point is more than 11 from the axis (the filaments, at most 5.2 from it, add less than
-    // 1e-12 there): quiet steps take neither. The ray alternates between a loop of quiet steps
-    // and a loop of full ones (which stops when a step would be quiet); a ray passes from the
-    // wall over or into the core and back out, so two rounds are nearly always enough, and a
-    // last full loop takes whatever is left. Each step is the one a single full loop would
-    // take.
+    // March the core, gathering the filaments' light on the way. Quiet steps (findBusy) are
+    // all 5 long and gather nothing, so the ray jumps over a run of them at once, counting
+    // them among its kSteps. The column where the filaments count is one stretch of the ray,
+    // so three loops take it in order: the core alone up to the column, the core and the
+    // filaments through it, the core alone after it. A group of pixels pays, in each loop,
+    // for the most steps any of its rays takes there, and once for a loop none enters.
+    findBusy(ro, rd);
     float s = sEnter;
     float filamentLight = 0.0;
     bool hit = false, going = true;
-    int i = 0;
-    for (int round = 0; round < 2; ++round) {
-        for (; going && i < kSteps; ++i) {
-            if (!quiet(ro + rd * s)) break;
-            s += 5.0;
-            if (s >= sExit) going = false;
-        }
-        for (; going && i < kSteps; ++i) {
-            vec3 p = ro + rd * s;
-            if (quiet(p)) break;
-            going = marchStep(p, s, sExit, hit, filamentLight);
+    float i = 0.0;
+    float material = 0.0;
+    // Up to the beam's column: the core alone.
+    for (; going;) {
+        going = skipQuiet(s, i, sExit);
+        if (!going || (s >= gBusyBeam.x && s <= gBusyBeam.y)) break;
+        going = coreStep(core(ro + rd * s), s, i, sExit, hit, material);
+    }
+    // Through the column: the core and the filaments.
+    for (; going && s <= gBusyBeam.y;) {
+        vec3 p = ro + rd * s;
+        float d = core(p);
+        float weight = min(clamp(d, 0.6, 5.0), 2.0);
+        going = coreStep(d, s, i, sExit, hit, material);
+        if (!hit) filamentLight += filaments(p) * weight;
+    }
+    // Past the column: the core alone again, and where the ray hit, the core's normal from
+    // four more taps of the same loop.
+    vec3 n = vec3(0.0);
+    vec3 pHit = ro + rd * min(s, sExit);
+    int tap = 0;
+    for (;;) {
+        if (going) going = skipQuiet(s, i, sExit);
+        if (!going && !(hit && tap < 4)) break;
+        vec3 p = going ? ro + rd * s : pHit + kTetra[min(tap, 3)] * 0.02;
+        float d = core(p);
+        if (going) {
+            going = coreStep(d, s, i, sExit, hit, material);
+            pHit = ro + rd * min(s, sExit);
+        } else {
+            n += kTetra[min(tap, 3)] * d;
+            ++tap;
         }
     }
-    for (; going && i < kSteps; ++i) going = marchStep(ro + rd * s, s, sExit, hit, filamentLight);
+    n = normalize(n);
     // A ray that used up its steps without touching the core goes on to the chamber's wall.
     s = hit ? min(s, sExit) : sExit;
     vec3 p = ro + rd * s;
 
-    int normalTaps = hit ? 4 : 0;
     vec3 colour;
     if (hit) {
-        float material = gMaterial;
-        vec3 n = coreNormal(p, normalTaps);
         if (material == 1.0) {
             // The orb: white-hot in the middle, cyan at the limb.
             float facing = max(dot(n, -rd), 0.0);
