@@ -17,6 +17,13 @@ uint32_t glPixelFormatOfCode(int code);  // as glFormatOfCode, but code 3 upload
 uint32_t glTargetOfDimensions(int dims); // 1, 2, 3; "unknown textarget"
 uint32_t glWrapOfMode(int wrap);         // 1 repeat, 2 clamp to edge; "unknown wrapmode"
 
+// What a texture of internal format `code` is stored as: glFormatOfCode, except that a
+// compressed code is stored uncompressed (GL_RGB8, GL_RGBA8) on a renderer that would decode
+// the compressed blocks in software on every read (Mesa's llvmpipe and softpipe). The handle
+// keeps the code that was asked for.
+uint32_t glStorageOfCode(int code);
+bool decodesCompressedTexturesInSoftware();
+
 class TextureManager {
   public:
     TextureManager();

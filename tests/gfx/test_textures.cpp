@@ -257,6 +257,36 @@ TEST_F(Textures, UpdateReplacesOnlyTheGivenRectangle) {
     drop(line);
 }
 
+// A compressed request keeps its code in the handle; on Mesa's software rasterisers, which
+// would decode a compressed block on every read, the texels are stored as they came.
+TEST_F(Textures, CompressedRequestsAreStoredPlainWhereBlocksWouldBeDecodedInSoftware) {
+    std::vector<unsigned char> pixels(8 * 8 * 4);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 37);
+    TextureHandle* rgb =
+        tm.createTexture(8, 8, 0, 2, 2, kFormatBGRA, kFormatCompressedRGB, false, pixels.data());
+    TextureHandle* withAlpha =
+        tm.createTexture(8, 8, 0, 2, 2, kFormatBGRA, kFormatCompressedRGBA, false, pixels.data());
+    ASSERT_TRUE(rgb && withAlpha);
+    EXPECT_EQ(rgb->format, kFormatCompressedRGB);
+    EXPECT_EQ(withAlpha->format, kFormatCompressedRGBA);
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const bool software = renderer.find("llvmpipe") != std::string::npos ||
+                          renderer.find("softpipe") != std::string::npos;
+    EXPECT_EQ(decodesCompressedTexturesInSoftware(), software);
+    EXPECT_EQ(levelParam(rgb, 0, GL_TEXTURE_COMPRESSED), software ? 0 : 1) << renderer;
+    if (software) {
+        // Plain storage keeps every texel exactly (a compressed block would not).
+        auto p = readRgba(withAlpha);
+        const unsigned char* bgra = &pixels[(5 * 8 + 3) * 4];
+        EXPECT_EQ(texel(p, 8, 3, 5), rgba({bgra[2], bgra[1], bgra[0], bgra[3]}));
+        EXPECT_EQ(glStorageOfCode(kFormatCompressedRGB), GLenum(GL_RGB8));
+    }
+    EXPECT_EQ(glStorageOfCode(kFormatRGBA8), GLenum(GL_RGBA8));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    drop(rgb);
+    drop(withAlpha);
+}
+
 // ---- loadTexture ----------------------------------------------------------------------------
 
 TEST_F(Textures, DimensionsAndMipmapsFollowTheImage) {
