@@ -67,19 +67,29 @@ mat2 rot(float a) {
     return mat2(c, s, -s, c);
 }
 
-float hash13(vec3 p) {
-    p = fract(p * 0.1031);
+// hash13 in two halves: the first works on each axis alone, so a lattice's eight corners
+// need it for two values per axis (noise3), and the second mixes the axes.
+vec3 hashAxes(vec3 p) {
+    return fract(p * 0.1031);
+}
+
+float hashMix(vec3 p) {
     p += dot(p, p.zyx + 31.32);
     return fract((p.x + p.y) * p.z);
+}
+
+float hash13(vec3 p) {
+    return hashMix(hashAxes(p));
 }
 
 float noise3(vec3 p) {
     vec3 i = floor(p), f = fract(p);
     f = f * f * (3.0 - 2.0 * f);
-    float n000 = hash13(i), n100 = hash13(i + vec3(1, 0, 0));
-    float n010 = hash13(i + vec3(0, 1, 0)), n110 = hash13(i + vec3(1, 1, 0));
-    float n001 = hash13(i + vec3(0, 0, 1)), n101 = hash13(i + vec3(1, 0, 1));
-    float n011 = hash13(i + vec3(0, 1, 1)), n111 = hash13(i + vec3(1, 1, 1));
+    vec3 h0 = hashAxes(i), h1 = hashAxes(i + 1.0);
+    float n000 = hashMix(h0), n100 = hashMix(vec3(h1.x, h0.y, h0.z));
+    float n010 = hashMix(vec3(h0.x, h1.y, h0.z)), n110 = hashMix(vec3(h1.x, h1.y, h0.z));
+    float n001 = hashMix(vec3(h0.x, h0.y, h1.z)), n101 = hashMix(vec3(h1.x, h0.y, h1.z));
+    float n011 = hashMix(vec3(h0.x, h1.y, h1.z)), n111 = hashMix(h1);
     return mix(mix(mix(n000, n100, f.x), mix(n010, n110, f.x), f.y),
                mix(mix(n001, n101, f.x), mix(n011, n111, f.x), f.y), f.z);
 }
@@ -155,19 +165,20 @@ float beamSpan(float y) {
 // of (1 + (distance / width)^2)^-2, distance measured across the axis. It falls off with the
 // cube of the ray's distance from the axis, so the beam lights the air around it and not the
 // whole chamber.
-float lineGlow(vec3 ro, vec3 rd, float s0, float s1, float width) {
+// Both widths of the beam (core and halo) at once: what depends only on the ray is shared.
+vec2 lineGlow(vec3 ro, vec3 rd, float s0, float s1, vec2 width) {
     vec2 o = ro.xz - gAxis.xz;
     vec2 v = rd.xz;
     float a = max(dot(v, v), 1e-5);
     float b = dot(o, v);
     float c = dot(o, o);
-    float k2 = width * width + max(c - b * b / a, 0.0);
-    float k = sqrt(k2);
+    vec2 k2 = width * width + max(c - b * b / a, 0.0);
+    vec2 k = sqrt(k2);
     float sa = sqrt(a);
     float u0 = s0 + b / a, u1 = s1 + b / a;
-    float f0 = u0 / (2.0 * k2 * (k2 + a * u0 * u0)) + atan(sa * u0 / k) / (2.0 * k2 * k * sa);
-    float f1 = u1 / (2.0 * k2 * (k2 + a * u1 * u1)) + atan(sa * u1 / k) / (2.0 * k2 * k * sa);
-    float w2 = width * width;
+    vec2 f0 = u0 / (2.0 * k2 * (k2 + a * u0 * u0)) + atan(sa * u0 / k) / (2.0 * k2 * k * sa);
+    vec2 f1 = u1 / (2.0 * k2 * (k2 + a * u1 * u1)) + atan(sa * u1 / k) / (2.0 * k2 * k * sa);
+    vec2 w2 = width * width;
     return w2 * w2 * (f1 - f0);
 }
 
@@ -204,7 +215,8 @@ vec3 beamLight(vec3 p, vec3 n) {
     return (kBeamHalo * 0.7 + kBeamCore * 0.3) * lambert * (0.35 + gGlow) * 320.0 / (d * d + 300.0);
 }
 
-vec3 chamberSurface(vec3 p, vec3 n, vec3 rd) {
+// `light` is beamLight(p, n), `sheen` the steel's highlight (main works out both).
+vec3 chamberSurface(vec3 p, vec3 n, vec3 light, float sheen) {
     vec3 q = p - gAxis;
     float angle = atan(q.z, q.x);
     vec3 base = vec3(0.045, 0.05, 0.058);
@@ -233,10 +245,9 @@ vec3 chamberSurface(vec3 p, vec3 n, vec3 rd) {
         float chase = 0.5 + 0.5 * sin(floor(v) * 1.3 - gTime * 4.0);
         emit += kHot * lampRow * chase * 0.6 * step(0.5, fract(floor(u) * 0.5));
     }
-    vec3 lit = base * (vec3(0.05, 0.06, 0.08) + beamLight(p, n));
+    vec3 lit = base * (vec3(0.05, 0.06, 0.08) + light);
     // The steel reflects the beam as a soft sheen.
-    vec3 h = normalize(normalize(gAxis + vec3(0.0, q.y, 0.0) - p) - rd);
-    lit += kBeamHalo * pow(max(dot(n, h), 0.0), 24.0) * 0.25 * (0.3 + gGlow);
+    lit += kBeamHalo * sheen * 0.25 * (0.3 + gGlow);
     return lit + emit;
 }
 
@@ -410,11 +421,24 @@ void main() {
             ++tap;
         }
     }
-    n = normalize(n);
     // A ray that used up its steps without touching the core goes on to the chamber's wall.
     s = hit ? min(s, sExit) : sExit;
     vec3 p = ro + rd * s;
 
+    // The surface: the core where the ray hit it, else the chamber's wall, floor or ceiling.
+    // Every pixel pays for both (an if costs both sides), so what they share is worked out
+    // once: the normal, the beam's light on it and the highlight's half vector (towards the
+    // top of the core for the core, across the axis for the chamber). Whole powers are
+    // products.
+    vec3 q = p - gAxis;
+    if (hit) n = normalize(n);
+    else if (p.y <= gFloor + 0.01) n = vec3(0.0, 1.0, 0.0);
+    else if (p.y >= gCeiling - 0.01) n = vec3(0.0, -1.0, 0.0);
+    else n = normalize(vec3(-q.x, 0.0, -q.z));
+    vec3 light = beamLight(p, n);
+    vec3 h = normalize(normalize(gAxis + vec3(0.0, hit ? gCoreTop - gFloor : q.y, 0.0) - p) - rd);
+    float nh = max(dot(n, h), 0.0);
+    float nh2 = nh * nh, nh4 = nh2 * nh2, nh8 = nh4 * nh4, nh16 = nh8 * nh8;
     vec3 colour;
     if (hit) {
         if (material == 1.0) {
@@ -423,28 +447,21 @@ void main() {
             colour = mix(kBeamHalo * 2.0, kBeamCore * 3.0, facing * facing) * (0.6 + gGlow);
         } else {
             vec3 steel = material == 2.0 ? vec3(0.20, 0.21, 0.24) : vec3(0.12, 0.125, 0.135);
-            colour = steel * (vec3(0.06, 0.07, 0.09) + beamLight(p, n) * 1.6);
-            vec3 h = normalize(normalize(gAxis + vec3(0.0, gCoreTop - gFloor, 0.0) - p) - rd);
-            colour += kBeamCore * pow(max(dot(n, h), 0.0), 40.0) * (0.5 + gGlow);
+            colour = steel * (vec3(0.06, 0.07, 0.09) + light * 1.6);
+            colour += kBeamCore * (nh16 * nh16 * nh8) * (0.5 + gGlow);
             if (material == 2.0) {
-                float edge = pow(1.0 - abs(dot(n, rd)), 3.0);
-                colour += kHot * edge * (0.8 + 1.2 * gGlow);
+                float rim = 1.0 - abs(dot(n, rd));
+                colour += kHot * (rim * rim * rim) * (0.8 + 1.2 * gGlow);
             }
         }
     } else {
-        // The chamber wall, floor or ceiling where the ray leaves the cylinder.
-        vec3 q = p - gAxis;
-        vec3 n;
-        if (p.y <= gFloor + 0.01) n = vec3(0.0, 1.0, 0.0);
-        else if (p.y >= gCeiling - 0.01) n = vec3(0.0, -1.0, 0.0);
-        else n = normalize(vec3(-q.x, 0.0, -q.z));
-        colour = chamberSurface(p, n, rd);
+        colour = chamberSurface(p, n, light, nh16 * nh8);
     }
 
     // The beam's light on everything in front of the surface: a white core in a blue halo.
     float power = 0.45 + gGlow;
-    float core1 = lineGlow(ro, rd, sEnter, s, 2.2);
-    float halo = lineGlow(ro, rd, sEnter, s, 9.0);
+    vec2 glow = lineGlow(ro, rd, sEnter, s, vec2(2.2, 9.0));
+    float core1 = glow.x, halo = glow.y;
     vec3 closest = ro + rd * clamp(-dot(ro.xz - gAxis.xz, rd.xz) / max(dot(rd.xz, rd.xz), 1e-5),
                                    sEnter, s);
     float along = beamSpan(closest.y);
@@ -455,7 +472,9 @@ void main() {
     // The glass: a cool Fresnel sheen and thin field rings that drift upward.
     vec3 entry = ro + rd * sEnter;
     vec3 glassNormal = normalize(vec3(entry.x - gAxis.x, 0.0, entry.z - gAxis.z));
-    float fresnel = pow(1.0 - abs(dot(rd, glassNormal)), 5.0);
+    float facing = 1.0 - abs(dot(rd, glassNormal));
+    float facing2 = facing * facing;
+    float fresnel = facing2 * facing2 * facing;
     float ringY = (entry.y - gFloor) / 7.0 - gTime * 0.25;
     float ring = smoothstep(0.06, 0.0, abs(fract(ringY) - 0.5) - 0.44);
     colour += vec3(0.35, 0.55, 0.7) * fresnel * 0.6 + kBeamHalo * ring * 0.12 * power;
