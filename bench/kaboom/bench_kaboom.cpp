@@ -9,10 +9,10 @@
 //   - the panorama next to its fetch floor (fetch_floor.h): one bilinear fetch of the cube map
 //     per pixel, written and nothing else;
 //   - the first frame's hitch: the two full-size targets the streaks create at run time;
-//   - the beam's march alone, with no reactor in front of it: six 512 x 512 faces and the
-//     direct view, wall and CPU medians (llvmpipe's two threads in the CPU figure, which a
-//     busy machine moves less). With "beam" after the run count only these are timed, for
-//     comparing versions of the beam's GLSL.
+//   - the scene's two draws alone: the reactor, and the beam's march with no reactor in front
+//     of it, each in six 512 x 512 faces and in the direct view, wall and CPU medians
+//     (llvmpipe's two threads in the CPU figure, which a busy machine moves less). With "beam"
+//     after the run count only these are timed, for comparing versions of the GLSL.
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/bench/kaboom/bench_kaboom [frames] [beam]
 #include "bench_common.h"
 #include "bench_scene.h"
@@ -44,10 +44,11 @@ FetchFloor makeCubeFloor(gfxContext& gfx, TextureHandle* cube) {
     return FetchFloor{"floor_cube", {{"samplerCube", cube}}, {"s0"}};
 }
 
-// The beam alone on a cleared full-size target: in six 512 x 512 viewports through the faces'
-// view-projections, then at 1280 x 720 through the direct view's. Wall and CPU medians.
-void timeBeamAlone(gfxContext& gfx, iModuleInput* input, RenderTargetHandle& target,
-                   const float eye[3], const float directVp[16], int runs) {
+// The reactor alone, then the beam alone, on a cleared full-size target: in six 512 x 512
+// viewports through the faces' view-projections, then at 1280 x 720 through the direct view's.
+// Wall and CPU medians.
+void timeDrawsAlone(gfxContext& gfx, iModuleInput* input, RenderTargetHandle& target,
+                    const float eye[3], const float directVp[16], int runs) {
     float toEye[16], projection[16], faceVp[6][16];
     mat_translation(toEye, -eye[0], -eye[1], -eye[2]);
     mat_perspective(projection, 90.0f, 1.0f, kaboom::kNear, kaboom::kFar);
@@ -57,6 +58,7 @@ void timeBeamAlone(gfxContext& gfx, iModuleInput* input, RenderTargetHandle& tar
         mat_product(view, toEye, face);
         mat_product(faceVp[i], view, projection);
     }
+    auto reactor = [&](const float vp[16]) { kaboom::drawReactor(&gfx, vp, 1.0f); };
     auto beam = [&](const float vp[16]) {
         kaboom::drawBeam(input, vp, eye, kaboom::kNear, kaboom::kFar, 1.0f);
     };
@@ -80,6 +82,12 @@ void timeBeamAlone(gfxContext& gfx, iModuleInput* input, RenderTargetHandle& tar
         std::printf("%-28s median %8.2f  cpu %8.2f ms  (%d runs)\n", what, w.median, c.median,
                     runs);
     };
+    timeBoth("reactor alone, six faces", [&] {
+        gfx.setViewport(0, 0, kaboom::kCubeSize, kaboom::kCubeSize);
+        for (int i = 0; i < kaboom::kCubeFaces; ++i) reactor(faceVp[i]);
+        gfx.setViewport(0, 0, 1280, 720);
+    });
+    timeBoth("reactor alone, direct view", [&] { reactor(directVp); });
     timeBoth("beam alone, six faces", [&] {
         gfx.setViewport(0, 0, kaboom::kCubeSize, kaboom::kCubeSize);
         for (int i = 0; i < kaboom::kCubeFaces; ++i) beam(faceVp[i]);
@@ -126,7 +134,7 @@ int main(int argc, char** argv) {
     camera.setPerspective(kaboom::kFovDeg, 16.0f / 9.0f, kaboom::kNear, kaboom::kFar);
     RenderTargetHandle target = gfx.acquireScreenRenderTarget(1);
     if (beamOnly) {
-        timeBeamAlone(gfx, &input, target, eye, camera.viewProjection(), frames);
+        timeDrawsAlone(gfx, &input, target, eye, camera.viewProjection(), frames);
         return 0;
     }
     if (!kaboom::cubeMapMade()) kaboom::makeCubeMap();
@@ -218,6 +226,6 @@ int main(int argc, char** argv) {
     std::printf("%-28s %8.2f ms\n", "two run-time targets", ms);
     held.clear();
 
-    timeBeamAlone(gfx, &input, target, eye, camera.viewProjection(), frames);
+    timeDrawsAlone(gfx, &input, target, eye, camera.viewProjection(), frames);
     return 0;
 }
