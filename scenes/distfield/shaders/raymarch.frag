@@ -161,7 +161,7 @@ float mapFar(vec3 p) {
     return min(bound, fl);
 }
 
-// The least bounding distance a ray from p along unit l will ever have.
+// The least distance to the shading's sphere a ray from p along unit l will ever have.
 float boundAhead(vec3 p, vec3 l) {
     vec3 c = p - BOUND_C;
     float along = dot(c, l);
@@ -369,12 +369,13 @@ bool shadowStep(float h, inout float res, inout float t) {
     return !(res < 0.02 || t > 6.0);
 }
 
-// The shading of a hit at pos lit from l: its normal n, occlusion ao (eight taps of the field,
-// addTap) and soft shadow sh (up to 12 steps towards the light). Where pos is more than 0.83
-// from the bounding sphere it is floor that every tap would see as flat and open: n = +y and
-// ao = 1 without taps. A shadow ray that keeps more than 0.67 from the sphere from some point
-// on is lit from there: its 9 h / t cannot fall under 1 within t <= 6 (nor the floor's, which
-// the light rises from), so it stops. Outside the sphere's shell the steps take mapFar(); every
+// The shading of a hit at pos (d0 the field there) lit from l: its normal n, occlusion ao (five
+// taps of the field, addTap; a floor hit takes the two of the occlusion) and soft shadow sh (up
+// to 12 steps towards the light). Where pos is more than 0.83 from the shading's sphere it is
+// floor that every tap would see as flat and open: n = +y and ao = 1 without taps. A shadow ray
+// that keeps more than 0.67 from the sphere from some point on is lit from there: its 9 h / t
+// cannot fall under 1 within t <= 6 (nor the floor's, which the light rises from), so it
+// stops. Outside the sphere's shell the steps take shadeFar(); every
 // map() of the shading (the taps of a hit near the object, then the shadow's steps in the
 // shell) goes through one loop, so that a pixel needing none pays for one masked map(), not one
 // per stage.
@@ -477,7 +478,7 @@ void main() {
     vec3 rd = normalize(ray);
 
     float glowAmount = 0.35 + max(parms2.y, 0.0);
-    // Up to MAX_STEPS steps in three loops: towards the bounding sphere's shell with mapFar(),
+    // Up to MAX_STEPS steps in three loops: towards the bound's shell with mapFar(),
     // inside it with map(), and once past it (moving away, so never back) with mapFar() again.
     float t = 0.0, glow = 0.0;
     bool hit = false, going = true;
