@@ -100,7 +100,7 @@ bool decodesCompressedTexturesInSoftware() {
 uint32_t glStorageOfCode(int code) {
     // A compressed request lets the driver choose, and Mesa's software rasteriser chooses
     // DXT1/DXT5 and decodes a 4 x 4 block for every read: a filtered read of such a texture
-    // costs it 3.6 times a plain one (bench_fetch_kinds), and the grain, the backgrounds and
+    // costs it 3.9 times a plain one (bench_fetch_kinds), and the grain, the backgrounds and
     // the markings read one over the whole frame. There the texels are kept as they are.
     if (decodesCompressedTexturesInSoftware()) {
         if (code == kFormatCompressedRGB) return GL_RGB8;

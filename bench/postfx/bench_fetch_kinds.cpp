@@ -111,8 +111,18 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<unsigned char>(i * 7 % 251);
     TextureHandle* plain =
         gfx->createTexture2D(512, 512, kFormatBGRA, kFormatRGB8, 1, texels.data());
-    TextureHandle* compressed =
-        gfx->createTexture2D(512, 512, kFormatBGRA, kFormatCompressedRGB, 1, texels.data());
+    // Made here rather than through the context, which stores compressed loads plain on this
+    // driver for exactly this reason.
+    GLuint compressedName = 0;
+    glGenTextures(1, &compressedName);
+    glBindTexture(GL_TEXTURE_2D, compressedName);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_COMPRESSED_RGB, 512, 512, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    TextureHandle compressedHandle{GL_TEXTURE_2D, compressedName,       512,
+                                   512,           kFormatCompressedRGB, false};
+    TextureHandle* compressed = &compressedHandle;
     for (int count : {1, 8}) {
         const FetchFloor plainPass = makeKind(gfx, plain, "texture", count);
         const FetchFloor compressedPass{plainPass.shader, {{"sampler2D", compressed}}, {"s0"}};
@@ -120,6 +130,35 @@ int main(int argc, char** argv) {
         printFloorRow(compareWithFloor(
             label.c_str(), runs, [&] { drawFetchFloor(gfx, compressedPass, target); },
             [&] { drawFetchFloor(gfx, plainPass, target); }));
+    }
+
+    // Shadow-map lookups as the light shafts make them: a 1024 x 1024 16-bit depth texture
+    // with comparison on, read by a filtered comparison (four texels compared and weighed)
+    // and by a gather of the four comparisons, against the constant pass.
+    TextureHandle* depth =
+        gfx->createTexture2D(1024, 1024, kFormatDepth, kFormatDepth16, 2, nullptr);
+    glBindTexture(GL_TEXTURE_2D, depth->name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    for (const char* kind : {"texture", "textureGather"}) {
+        std::string glsl = "#version 330 compatibility\n#extension GL_ARB_gpu_shader5 : enable\n"
+                           "uniform sampler2DShadow s0;\nin vec2 uv;\n"
+                           "layout(location = 0) out vec4 fragColor;\nvoid main() {\n"
+                           "    vec4 sum = vec4(0.0);\n";
+        for (int i = 0; i < 8; ++i) {
+            const std::string at = "uv + vec2(" + std::to_string(i * 3) + ".0 / 1024.0, 0.0)";
+            glsl += std::string(kind) == "texture"
+                        ? "    sum += vec4(texture(s0, vec3(" + at + ", 0.5)));\n"
+                        : "    sum += textureGather(s0, " + at + ", 0.5);\n";
+        }
+        glsl += "    fragColor = sum;\n}\n";
+        const std::string name = std::string("kind_shadow_") + kind;
+        loadFloorShader(gfx, name, glsl);
+        const FetchFloor pass{name, {{"sampler2DShadow", depth}}, {"s0"}};
+        const std::string label = std::string("8 x ") + kind + ", depth compare";
+        printFloorRow(compareWithFloor(
+            label.c_str(), runs, [&] { drawFetchFloor(gfx, pass, target); }, drawConstant));
     }
     return 0;
 }
