@@ -79,6 +79,33 @@ std::vector<uint8_t> readBack(gfxContext& gfx, iRenderTarget* c) {
     return px;
 }
 
+// The render state every step starts from: the default word with premultiplied blending.
+void resetState(gfxContext& gfx) {
+    *gfx.renderState() = rs::defaultWord();
+    setBlend(&gfx, kBlendOver);
+    gfx.setViewport(0, 0, 1280, 720);
+}
+
+// Each scene's march into `c` against `other(n)` (a draw into the same target), alternately.
+template <class Other>
+void compareMarches(gfxContext& gfx, int frames, TextureHandle* wobble, iRenderTarget* c,
+                    Other other) {
+    printFloorHeader();
+    for (int n = 0; n < 4; ++n) {
+        const std::string what = "march scene " + std::to_string(n);
+        printFloorRow(compareWithFloor(
+            what.c_str(), frames,
+            [&] {
+                resetState(gfx);
+                drawMarch(gfx, n, wobble, c);
+            },
+            [&] {
+                resetState(gfx);
+                other(n);
+            }));
+    }
+}
+
 // The tree's march against a trial copy of its fragment shader: time, then pictures.
 int compareTrial(gfxContext& gfx, int frames, const char* trialFile) {
     const char* const defines[4] = {"#define SCENE00\n", "#define SCENE01\n", "#define SCENE02\n",
@@ -99,26 +126,9 @@ int compareTrial(gfxContext& gfx, int frames, const char* trialFile) {
     }
     TextureHandle* wobble = loadTexture(&gfx, "data/textures/tlv_wobble.png", kLoadClamped);
     RenderTargetHandle c = gfx.acquireScreenRenderTarget(kScreenFull);
-    auto reset = [&] {
-        *gfx.renderState() = rs::defaultWord();
-        setBlend(&gfx, kBlendOver);
-        gfx.setViewport(0, 0, 1280, 720);
-    };
     std::printf("march, the tree's (ms) against the trial's (floor ms), %d runs each\n", frames);
-    printFloorHeader();
-    for (int n = 0; n < 4; ++n) {
-        const std::string what = "march scene " + std::to_string(n);
-        printFloorRow(compareWithFloor(
-            what.c_str(), frames,
-            [&] {
-                reset();
-                drawMarch(gfx, n, wobble, c.target);
-            },
-            [&] {
-                reset();
-                drawMarch(gfx, n, wobble, c.target, trials[n]);
-            }));
-    }
+    compareMarches(gfx, frames, wobble, c.target,
+                   [&](int n) { drawMarch(gfx, n, wobble, c.target, trials[n]); });
 
     const char* pngDir = std::getenv("BENCH_PNG_DIR");
     const int w = c->texture()->width, h = c->texture()->height;
@@ -127,10 +137,10 @@ int compareTrial(gfxContext& gfx, int frames, const char* trialFile) {
                 "mean 4x4 box");
     for (int n = 0; n < 4; ++n)
         for (int64_t ms : {int64_t(149000), int64_t(153600), int64_t(162300), int64_t(168900)}) {
-            reset();
+            resetState(gfx);
             drawMarch(gfx, n, wobble, c.target, nullptr, ms);
             const std::vector<uint8_t> tree = readBack(gfx, c.target);
-            reset();
+            resetState(gfx);
             drawMarch(gfx, n, wobble, c.target, trials[n], ms);
             const std::vector<uint8_t> trial = readBack(gfx, c.target);
             double sum = 0.0, boxSum = 0.0;
@@ -200,17 +210,12 @@ int main(int argc, char** argv) {
     RenderTargetHandle a = gfx.acquireScreenRenderTarget(kScreenFull);
     RenderTargetHandle b = gfx.acquireScreenRenderTarget(kScreenFull);
     RenderTargetHandle c = gfx.acquireScreenRenderTarget(kScreenFull);
-    auto reset = [&] {
-        *gfx.renderState() = rs::defaultWord();
-        setBlend(&gfx, kBlendOver);
-        gfx.setViewport(0, 0, 1280, 720);
-    };
     for (int n = 0; n < 4; ++n) {
         std::printf("\nscene %d at full size, each step alone\n", n);
         double sum = 0.0;
         auto step = [&](const char* what, auto body) {
             const FrameStats s = timeIt(frames, [&] {
-                reset();
+                resetState(gfx);
                 body();
             });
             printStats(what, s);
@@ -241,21 +246,9 @@ int main(int argc, char** argv) {
 
     // The march next to its floor: one fetch of the wobble texture per pixel (the dither).
     std::printf("\n");
-    printFloorHeader();
     const FetchFloor floor =
         makeFetchFloor(&gfx, "floor_march", {{"sampler2D", wobble}}, floorLine(0, 1, 0.0f, 0.0f));
-    for (int n = 0; n < 4; ++n) {
-        const std::string what = "march scene " + std::to_string(n);
-        printFloorRow(compareWithFloor(
-            what.c_str(), frames,
-            [&] {
-                reset();
-                drawMarch(gfx, n, wobble, c.target);
-            },
-            [&] {
-                reset();
-                drawFetchFloor(&gfx, floor, c.target);
-            }));
-    }
+    compareMarches(gfx, frames, wobble, c.target,
+                   [&](int) { drawFetchFloor(&gfx, floor, c.target); });
     return 0;
 }

@@ -291,35 +291,21 @@ int main(int argc, char** argv) {
                 drawFetchFloor(gfx, dof, F1);
             });
 
-        // Nine taps over the smear (8 px here), vertically.
-        const FetchFloor smear = makeFetchFloor(gfx, "floor_vertoffset", {{"sampler2D", picture}},
-                                                floorLine(0, 9, 0, 4.0f));
-        row(
-            "vertical offset 1280x720 (8 px)",
-            [&] {
-                const float amount = 0.05f, scale = 8.0f;
-                postVertOffset(gfx, picture, &F1, amount, scale);
-            },
-            [&] {
-                F1->bind(gfx, 3);
-                F1->unbind(gfx);
-                drawFetchFloor(gfx, smear, F1);
-            });
-
-        // A pulse dying down: a smear of a pixel and a half, the same nine taps' floor.
-        const FetchFloor shortSmear = makeFetchFloor(
-            gfx, "floor_vertoffset_short", {{"sampler2D", picture}}, floorLine(0, 9, 0, 0.75f));
-        row(
-            "vertical offset 1280x720 (1.5 px)",
-            [&] {
-                const float amount = 0.05f, scale = 1.5f;
-                postVertOffset(gfx, picture, &F1, amount, scale);
-            },
-            [&] {
-                F1->bind(gfx, 3);
-                F1->unbind(gfx);
-                drawFetchFloor(gfx, shortSmear, F1);
-            });
+        // Nine taps over the smear, vertically: 8 px, and a pulse dying down at 1.5 px.
+        for (const float scale : {8.0f, 1.5f}) {
+            const std::string name = scale > 2.0f ? "8 px" : "1.5 px";
+            const FetchFloor smear =
+                makeFetchFloor(gfx, "floor_vertoffset_" + std::to_string(int(scale * 10.0f)),
+                               {{"sampler2D", picture}}, floorLine(0, 9, 0, 0.5f * scale));
+            const std::string label = "vertical offset 1280x720 (" + name + ")";
+            row(
+                label.c_str(), [&] { postVertOffset(gfx, picture, &F1, 0.05f, scale); },
+                [&] {
+                    F1->bind(gfx, 3);
+                    F1->unbind(gfx);
+                    drawFetchFloor(gfx, smear, F1);
+                });
+        }
 
         // Red, green and blue each from its own point (a few pixels apart).
         const FetchFloor three = makeFetchFloor(gfx, "floor_three", {{"sampler2D", picture}},

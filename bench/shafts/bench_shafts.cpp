@@ -300,21 +300,20 @@ class Steps {
     }
     void marker() {
         static const float kBlack[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        float model[16];
-        mat_scale(model, 4.0f, 4.0f, 4.0f);
-        gfx_.useShader("blinn_shadow");
-        gfx_.setVector("blinn_shadow", "diffcol", kBlack);
-        shadedObject(model);
-        marker_->draw(&gfx_);
+        shadedModel(marker_, 4.0f, kBlack);
     }
     void logo() {
         static const float kLogo[4] = {1.75f, 1.75f, 1.75f, 1.0f};
+        shadedModel(logo_, 0.25f, kLogo);
+    }
+    // A model scaled about the origin, shaded in one colour.
+    void shadedModel(iModel* what, float scale, const float colour[4]) {
         float model[16];
-        mat_scale(model, 0.25f, 0.25f, 0.25f);
+        mat_scale(model, scale, scale, scale);
         gfx_.useShader("blinn_shadow");
         shadedObject(model);
-        gfx_.setVector("blinn_shadow", "diffcol", kLogo);
-        logo_->draw(&gfx_);
+        gfx_.setVector("blinn_shadow", "diffcol", colour);
+        what->draw(&gfx_);
     }
     void shadedObject(const float model[16]) {
         const char* shader = "blinn_shadow";

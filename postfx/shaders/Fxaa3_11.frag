@@ -60,8 +60,9 @@ void main() {
     vec2 px = fxaaQualityRcpFrame.xy;
     // The pixel and its corner neighbours unfiltered: the prepass picture is the destination's
     // size, and a texelFetch costs less than half a filtered read on a software rasteriser.
-    ivec2 p = ivec2(uv * vec2(textureSize(tex0, 0)));
-    ivec2 last = textureSize(tex0, 0) - 1;
+    ivec2 size = textureSize(tex0, 0);
+    ivec2 p = ivec2(uv * vec2(size));
+    ivec2 last = size - 1;
     vec4 centre = texelFetch(tex0, p, 0);
     // The blocks below-left and above-right of the pixel hold it and six of its neighbours.
     vec4 lower = lumaBlock(uv - 0.5 * px); // w, m, s, sw

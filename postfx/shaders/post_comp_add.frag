@@ -8,9 +8,8 @@ uniform vec4 opasity;
 in vec2 uv;
 layout(location = 0) out vec4 fragColor;
 
-// The picture being reworked is the destination's size, so each pixel reads its own texel:
-// texelFetch gives what a filtered read at the texel's centre would, for less than half of
-// its cost on a software rasteriser. A source of another size is point-sampled.
+// The texel under the pixel, read unfiltered: the picture is the destination's size (see
+// docs/postfx.md, "Cost on a software rasteriser"; another size is point-sampled).
 ivec2 texelOf(sampler2D s, vec2 p) {
     return ivec2(p * vec2(textureSize(s, 0)));
 }
