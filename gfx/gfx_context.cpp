@@ -1,6 +1,7 @@
 // gfx_context.cpp - see gfx_context.h.
 #include "gfx_context.h"
 
+#include "driver_heap.h"
 #include "file_utils.h"
 #include "gl_loader.h"
 #include "load_obj_model.h"
@@ -66,6 +67,7 @@ int gfxContext::screenHeight() const {
 
 void gfxContext::init(const WindowDesc* desc) {
     desc_ = desc;
+    keepDriverHeapBetweenFrames();
     loadGlExtensions();
     setDefaultGlState();
     state_.reset();
