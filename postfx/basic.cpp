@@ -13,6 +13,7 @@ namespace {
 // ---- shader names and uniforms --------------------------------------------------------------
 
 const std::string kPassthrough = "passthrough";
+const std::string kPassthroughTexel = "passthrough_texel";
 const std::string kPassthroughClamp = "passthrough_clamp";
 const std::string kDirBlur = "dir_blur";
 const std::string kDownsample = "downsample";
@@ -29,6 +30,7 @@ const std::string kEdgeThresholdMin = "fxaaQualityEdgeThresholdMin";
 // ---- registration flags, one per pass -------------------------------------------------------
 
 bool g_passthroughRegistered = false;
+bool g_passthroughTexelRegistered = false;
 bool g_copyRegistered = false;
 bool g_copyClampRegistered = false;
 bool g_dirBlurRegistered = false;
@@ -58,10 +60,16 @@ void blurAxis(igfxContext* gfx, TextureHandle* source, iRenderTarget* target, fl
 
 void postPassthrough(igfxContext* gfx, TextureHandle* texture) {
     registerPassthrough(gfx, g_passthroughRegistered);
+    postRegister(gfx, g_passthroughTexelRegistered, "passthrough_texel", "post_passthrough.vert",
+                 "post_passthrough_texel.frag");
     if (!texture) return;
+    // A texture of the viewport's size is copied texel for texel; another size is filtered.
+    const int32_t* viewport = gfx->viewport();
+    const bool sameSize = texture->width == viewport[2] && texture->height == viewport[3];
+    const std::string& shader = sameSize ? kPassthroughTexel : kPassthrough;
     gfx->pushRenderState();
-    gfx->useShader(kPassthrough);
-    gfx->setTexture(kPassthrough, kTex0, texture);
+    gfx->useShader(shader);
+    gfx->setTexture(shader, kTex0, texture);
     gfx->drawFullscreenQuad();
     gfx->popRenderState();
 }

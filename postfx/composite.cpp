@@ -38,6 +38,9 @@ const char* const kModeFragment[kModeCount] = {
     "post_comp_screen.frag",  "post_comp_dodge.frag", "post_comp_modulate.frag",
     "post_comp_burn.frag",
 };
+// Adding an over layer of the under layer's size (the streaks' own picture) reads both at the
+// pixel's texel; every other case, smaller glows above all, keeps the filtered over layer.
+const std::string kAddTexel = "add_comp_texel";
 
 // ---- registration flags, one per pass -------------------------------------------------------
 
@@ -104,6 +107,8 @@ void postComposite(igfxContext* gfx, TextureHandle* over, TextureHandle* under,
         for (int i = 0; i < kModeCount; ++i)
             gfx->loadShader(kModeShader[i], "data/shaders/post_comp.vert",
                             std::string("data/shaders/") + kModeFragment[i]);
+        gfx->loadShader(kAddTexel, "data/shaders/post_comp.vert",
+                        "data/shaders/post_comp_add_texel.frag");
     }
     // Indexing the table with a bad mode would read past it; the destination keeps its image.
     if (mode < 0 || mode >= kModeCount) {
@@ -111,7 +116,8 @@ void postComposite(igfxContext* gfx, TextureHandle* over, TextureHandle* under,
         return;
     }
     if (!over || !under) return;
-    const std::string& shader = kModeShader[mode];
+    const bool sameSize = over->width == under->width && over->height == under->height;
+    const std::string& shader = mode == kCompositeAdd && sameSize ? kAddTexel : kModeShader[mode];
     beginPass(gfx, shader, destination);
     gfx->setTexture(shader, kTexOver, over);
     gfx->setTexture(shader, kTexUnder, under);

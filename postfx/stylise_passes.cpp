@@ -21,6 +21,7 @@ const std::string kDigiGlitch2 = "digiglitch2";
 const std::string kRgbLut = "post_rgb_lut";
 const std::string kPassthrough = "passthrough";
 const std::string kDirBlurRnd = "dir_blur_rnd";
+const std::string kDirBlurRndTexel = "dir_blur_rnd_texel";
 
 const std::string kAspect = "aspect";
 const std::string kParms = "parms";
@@ -160,13 +161,22 @@ void postRgbLut(igfxContext* gfx, TextureHandle* source, TextureHandle* lut,
 
 void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float dx,
                     float dy, float time) {
-    postRegister(gfx, g_dirBlurRndRegistered, "dir_blur_rnd", "post_dir_blur.vert",
-                 "post_dir_blur_rnd.frag");
+    if (!g_dirBlurRndRegistered) {
+        bool jittered = false, texel = false;
+        postRegister(gfx, jittered, "dir_blur_rnd", "post_dir_blur.vert", "post_dir_blur_rnd.frag");
+        postRegister(gfx, texel, "dir_blur_rnd_texel", "post_dir_blur.vert",
+                     "post_dir_blur_rnd_texel.frag");
+        g_dirBlurRndRegistered = true;
+    }
     if (!source) return;
-    beginPass(gfx, kDirBlurRnd, destination);
-    gfx->setTexture(kDirBlurRnd, kTex0, source);
-    setVec4(gfx, kDirBlurRnd, kBlurDir, dx, dy, 0.0f, 0.0f);
-    setTextureSize(gfx, kDirBlurRnd, source);
-    setScalar(gfx, kDirBlurRnd, kTimeS, time);
+    // A reach of exactly one texel along an axis lands the jittered taps the same way at every
+    // jitter (post_dir_blur_rnd_texel.frag), so three fetches give the same picture.
+    const bool oneTexel = (dx == 1.0f && dy == 0.0f) || (dx == 0.0f && dy == 1.0f);
+    const std::string& shader = oneTexel ? kDirBlurRndTexel : kDirBlurRnd;
+    beginPass(gfx, shader, destination);
+    gfx->setTexture(shader, kTex0, source);
+    setVec4(gfx, shader, kBlurDir, dx, dy, 0.0f, 0.0f);
+    setTextureSize(gfx, shader, source);
+    if (!oneTexel) setScalar(gfx, kDirBlurRnd, kTimeS, time);
     endPass(gfx, destination);
 }
