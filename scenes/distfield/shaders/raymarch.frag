@@ -15,7 +15,7 @@
 // (texture2D, varying, gl_FragColor; every float literal written with a point).
 //
 // Cost on a software rasteriser decides the budgets: at most 48 march steps, bounds as tight as
-// each scene's shapes allow with a relaxed hit distance, a 12-step soft shadow, a normal from
+// each scene's shapes allow with a relaxed hit distance, a 9-step soft shadow, a normal from
 // three taps and a 2-tap occlusion estimate.
 //
 // llvmpipe runs eight pixels in lock-step and an if costs both of its sides, so an early
@@ -47,6 +47,7 @@ float T;
 float gMat;   // material of the nearest surface from the last map() call
 float gHeat;  // scene-specific emission of that surface (the sliced body: whether it is a cut)
 float gSkin;  // the sliced body: how far the body's skin is from a cut face
+float gFloor; // the floor's height as map() sees it: FLOOR_Y, or far below for shadow steps
 
 // ---- helpers --------------------------------------------------------------------------------
 
@@ -148,14 +149,11 @@ float boundDist(vec3 p) {
 float shadeDist(vec3 p) {
     return length(p - BOUND_C) - BOUND_R;
 }
-float shadeFar(vec3 p) {
-    return min(shadeDist(p), p.y - FLOOR_Y);
-}
 
 // The field far from the object: the bounding sphere's distance or the floor's.
 float mapFar(vec3 p) {
     float bound = boundDist(p);
-    float fl = p.y - FLOOR_Y;
+    float fl = p.y - gFloor;
     gMat = fl < bound ? 0.0 : 1.0;
     gHeat = 0.0;
     return min(bound, fl);
@@ -176,7 +174,7 @@ varying vec4 blob[5];     // centre, radius
 varying vec4 blobSpin[5]; // cos, sin of the turn in xy, then in yz
 
 float map(vec3 p) {
-    float fl = p.y - FLOOR_Y;
+    float fl = p.y - gFloor;
     // Far from every blob the bounding sphere is distance enough.
     if (boundDist(p) > 0.5) return mapFar(p);
     float d = 1e5;
@@ -248,7 +246,7 @@ float map(vec3 p) {
     float cut = abs(cell) - THICK > body - 0.005 ? 1.0 : 0.0;
     gHeat = cut; // the burn's exp is taken once, for the hit: hitHeat()
     gSkin = abs(body);
-    float fl = p.y - FLOOR_Y;
+    float fl = p.y - gFloor;
     gMat = fl < d ? 0.0 : 1.0;
     return min(d * 0.8, fl);
 }
@@ -277,7 +275,7 @@ float map(vec3 p) {
     vec3 w = wobble(vec2(fatan(q.z, q.x) * 0.159, q.y * 0.2 + T * 0.03));
     d += (w.r - 0.5) * 0.06 * clamp(parms.z, 0.0, 1.0);
     gHeat = w.g;
-    float fl = p.y - FLOOR_Y;
+    float fl = p.y - gFloor;
     gMat = fl < d ? 0.0 : 1.0;
     return min(d * 0.85, fl);
 }
@@ -362,20 +360,24 @@ void addTap(int k, float d, float d0, inout vec3 sum, inout vec3 n, inout float 
     }
 }
 
-// One step of the soft shadow with the field value h; false when the shadow is settled.
+// One step of the soft shadow with the object's field value h; false when the shadow is
+// settled. The floor is left out of h: the light is above it, so a shadow ray only rises from it
+// and its 9 h / t stays over 6. Counted in, the floor's height limited the first steps off the
+// floor, and a step limit of 0.5 the rest: every lit floor pixel near the object took all of its
+// steps through the full field.
 bool shadowStep(float h, inout float res, inout float t) {
     res = min(res, 9.0 * h / t);
-    t += clamp(h, 0.06, 0.5);
+    t += clamp(h, 0.06, 2.0);
     return !(res < 0.02 || t > 6.0);
 }
 
 // The shading of a hit at pos (d0 the field there) lit from l: its normal n, occlusion ao (five
 // taps of the field, addTap; a floor hit takes the two of the occlusion) and soft shadow sh (up
-// to 12 steps towards the light). Where pos is more than 0.83 from the shading's sphere it is
+// to 9 steps towards the light). Where pos is more than 0.83 from the shading's sphere it is
 // floor that every tap would see as flat and open: n = +y and ao = 1 without taps. A shadow ray
 // that keeps more than 0.67 from the sphere from some point on is lit from there: its 9 h / t
 // cannot fall under 1 within t <= 6 (nor the floor's, which the light rises from), so it
-// stops. Outside the sphere's shell the steps take shadeFar(); every
+// stops. Outside the sphere's shell the steps take shadeDist(); every
 // map() of the shading (the taps of a hit near the object, then the shadow's steps in the
 // shell) goes through one loop, so that a pixel needing none pays for one masked map(), not one
 // per stage.
@@ -389,24 +391,24 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
     if (shadeDist(pos) > 0.83) {
         // Open floor: the shadow's steps up to the shell.
         stage = 1;
-        for (; steps < 12; steps++) {
+        for (; steps < 9; steps++) {
             vec3 q = from + l * t;
             if (boundAhead(q, l) > 0.67) {
                 stage = 3;
                 break;
             }
             if (shadeDist(q) <= 0.5) break; // this step takes map(): the loop below
-            if (!shadowStep(shadeFar(q), res, t)) {
+            if (!shadowStep(shadeDist(q), res, t)) {
                 stage = 3;
                 break;
             }
         }
-        if (steps >= 12) stage = 3;
+        if (steps >= 9) stage = 3;
     }
     vec3 sum = vec3(0.0);
     float o = 0.0;
     int k = floorHit ? 3 : 0; // the floor's normal is +y: occlusion taps only
-    for (int guard = 0; stage < 2 && guard < 17; guard++) {
+    for (int guard = 0; stage < 2 && guard < 14; guard++) {
         vec3 q = stage == 0 ? tapPoint(k, pos, n) : from + l * t;
         if (stage == 1) {
             if (boundAhead(q, l) > 0.67) {
@@ -418,6 +420,7 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
                 break;
             }
         }
+        gFloor = stage == 0 ? FLOOR_Y : FLOOR_Y - 1e4; // shadow steps: the object alone
         float d = map(q);
         if (stage == 0) {
             addTap(k, d, d0, sum, n, o);
@@ -429,12 +432,12 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
             }
         } else {
             steps++;
-            if (!shadowStep(d, res, t) || steps >= 12) stage = 3;
+            if (!shadowStep(d, res, t) || steps >= 9) stage = 3;
         }
     }
-    for (; stage == 2 && steps < 12; steps++) {
+    for (; stage == 2 && steps < 9; steps++) {
         vec3 q = from + l * t;
-        if (boundAhead(q, l) > 0.67 || !shadowStep(shadeFar(q), res, t)) break;
+        if (boundAhead(q, l) > 0.67 || !shadowStep(shadeDist(q), res, t)) break;
     }
     sh = dot(n, l) > 0.0 ? clamp(res, 0.0, 1.0) : 0.0;
 }
@@ -472,8 +475,62 @@ bool marchStep(float d, inout float t, inout float glow, inout bool hit) {
     return !(t > FAR);
 }
 
+// Whether the march's bound only grows from q on along rd (it is convex: past its nearest point
+// it never comes back).
+bool leaving(vec3 q, vec3 rd) {
+#ifdef SCENE02
+    return dot(vec3(q.x, q.y - clamp(q.y, -0.9, 0.9), q.z), rd) > 0.0;
+#else
+    return dot(q - BOUND_C, rd) > 0.0;
+#endif
+}
+
+// The floor's steps of a ray in closed form, from height h above it at t with i steps taken:
+// each step goes the height, so the height shrinks by (1 - s) a step (s = -rd.y), and the k-th
+// step passes the hit test (h_k < 0.0015 t_k + 0.001, t_k = tf - h_k / s) once h_k < H below.
+// The ray misses, as the loop would, when the step budget or FAR runs out first.
+void floorRest(float h, float s, int i, inout float t, inout bool hit) {
+    float tf = t + h / s;
+    float H = (0.0015 * tf + 0.001) / (1.0 + 0.0015 / s);
+    float shrink = log2(max(1.0 - s, 1e-6));
+    float k = h < H ? 0.0 : ceil(log2(H / h) / shrink);
+    float hk = h * exp2(k * shrink);
+    float tk = tf - hk / s;
+    if (float(i) + k < float(MAX_STEPS) && tk <= FAR) {
+        hit = true;
+        t = tk;
+        gLast = hk;
+    }
+    gMat = 0.0;
+    gHeat = 0.0;
+}
+
+// After a far step of a ray leaving the bound (d the step's value): false when the rest of the
+// ray is known without stepping. Where the floor is nearer, the bound only grows and the floor
+// only comes closer, so the floor's closed form finishes a ray going down (floorLeft) and a ray
+// going up meets nothing more. Where the bound is nearer and over 1.5 away, a ray going up only
+// gathers glow, and past that point the glow's terms shrink so fast that their sum is 1.4 times
+// the first.
+bool farRest(vec3 rd, float d, inout float glow, inout bool floorLeft) {
+#ifdef SCENE03
+    bool up = true; // no floor
+#else
+    bool up = rd.y >= 0.0;
+#endif
+    if (gMat < 0.5) {
+        floorLeft = !up;
+        return false;
+    }
+    if (up && d > 1.5) {
+        glow += 0.4 * 0.035 / (1.0 + d * d * 80.0);
+        return false;
+    }
+    return true;
+}
+
 void main() {
     T = time.x;
+    gFloor = FLOOR_Y;
     vec3 ro = eye;
     vec3 rd = normalize(ray);
 
@@ -481,12 +538,14 @@ void main() {
     // Up to MAX_STEPS steps in three loops: towards the bound's shell with mapFar(),
     // inside it with map(), and once past it (moving away, so never back) with mapFar() again.
     float t = 0.0, glow = 0.0;
-    bool hit = false, going = true;
+    // A far step that leaves the bound may settle the rest of the ray (farRest).
+    bool hit = false, going = true, floorLeft = false;
     int i = 0;
     for (; i < MAX_STEPS; i++) {
         vec3 q = ro + rd * t;
         if (boundDist(q) <= 0.5) break;
         going = marchStep(mapFar(q), t, glow, hit);
+        if (going && leaving(q, rd)) going = farRest(rd, gLast, glow, floorLeft);
         if (!going) break;
     }
     for (; going && i < MAX_STEPS; i++) {
@@ -497,8 +556,10 @@ void main() {
     }
     for (; going && i < MAX_STEPS; i++) {
         going = marchStep(mapFar(ro + rd * t), t, glow, hit);
+        if (going) going = farRest(rd, gLast, glow, floorLeft);
         if (!going) break;
     }
+    if (floorLeft) floorRest(ro.y + rd.y * t - FLOOR_Y, -rd.y, i + 1, t, hit);
     float mat = gMat, heat = hitHeat(); // of the hit, when there is one
 
     vec3 col;
