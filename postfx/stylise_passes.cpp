@@ -14,6 +14,7 @@ namespace {
 const std::string kColOffset = "coloffset";
 const std::string kDof = "dof";
 const std::string kVertOffset = "vertoffset";
+const std::string kVertOffsetTexel = "vertoffset_texel";
 const std::string kDistNoise = "distnoise";
 const std::string kBarrel = "post_barrel";
 const std::string kDigiGlitch = "digiglitch";
@@ -77,17 +78,25 @@ void postDof(igfxContext* gfx, iRenderTarget* source, iRenderTarget** destinatio
 
 void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                     const float& amount, const float& scale) {
-    postRegister(gfx, g_vertOffsetRegistered, "vertoffset", "post_vertoffset.vert",
-                 "post_vertoffset.frag");
+    if (!g_vertOffsetRegistered) {
+        bool smear = false, texel = false;
+        postRegister(gfx, smear, "vertoffset", "post_vertoffset.vert", "post_vertoffset.frag");
+        postRegister(gfx, texel, "vertoffset_texel", "post_vertoffset.vert",
+                     "post_vertoffset_texel.frag");
+        g_vertOffsetRegistered = true;
+    }
     if (!source) return;
+    // Without a smear (the distance field's whole part, the reactor between its pulses) one
+    // read per pixel gives what the smear's nine reads of one row would.
+    const std::string& shader = scale == 0.0f ? kVertOffsetTexel : kVertOffset;
     // Cleared first: the shader leaves the rows the shifted image no longer covers untouched.
-    beginPass(gfx, kVertOffset, destination, 3);
-    gfx->setTexture(kVertOffset, kTex0, source);
+    beginPass(gfx, shader, destination, 3);
+    gfx->setTexture(shader, kTex0, source);
     // The blur length is given in pixels of a 1280-wide frame and follows the destination;
     // without one the pass draws into the bound framebuffer, whose width the viewport holds.
     const TextureHandle* out = destination && *destination ? (*destination)->texture() : nullptr;
     const float width = static_cast<float>(out ? out->width : gfx->viewport()[2]);
-    setVec4(gfx, kVertOffset, kParms, amount, width * scale / 1280.0f, 0.0f, 0.0f);
+    setVec4(gfx, shader, kParms, amount, width * scale / 1280.0f, 0.0f, 0.0f);
     endPass(gfx, destination);
 }
 
