@@ -381,6 +381,16 @@ bool shadowStep(float h, inout float res, inout float t) {
 // map() of the shading (the taps of a hit near the object, then the shadow's steps in the
 // shell) goes through one loop, so that a pixel needing none pays for one masked map(), not one
 // per stage.
+#ifdef SCENE00
+// Less than the blobs' field anywhere: each blob's shape lies within 1.43 radii of its centre
+// (the box's corners), the four smooth unions take at most 0.55 off and the ripple 0.12.
+float objectBelow(vec3 p) {
+    float m = 1e5;
+    for (int i = 0; i < 5; i++) m = min(m, length(p - blob[i].xyz) - 1.43 * blob[i].w);
+    return m - 0.55 - 0.12 * abs(parms.x);
+}
+#endif
+
 void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, out float sh) {
     n = vec3(0.0, 1.0, 0.0);
     ao = 1.0;
@@ -388,7 +398,11 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
     vec3 from = pos + n * 0.01;
     int steps = 0;
     int stage = 0; // 0 taps, 1 shadow steps with map(), 2 with mapFar() past the shell, 3 done
+#ifdef SCENE00
+    if (shadeDist(pos) > 0.83 || objectBelow(pos) > 0.55) {
+#else
     if (shadeDist(pos) > 0.83) {
+#endif
         // Open floor: the shadow's steps up to the shell.
         stage = 1;
         for (; steps < 9; steps++) {
@@ -397,8 +411,14 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
                 stage = 3;
                 break;
             }
-            if (shadeDist(q) <= 0.5) break; // this step takes map(): the loop below
-            if (!shadowStep(shadeDist(q), res, t)) {
+#ifdef SCENE00
+            float h = max(shadeDist(q), objectBelow(q));
+            if (shadeDist(q) <= 0.5 && 9.0 * h < 1.5 * t) break;
+#else
+            float h = shadeDist(q);
+            if (h <= 0.5) break; // this step takes map(): the loop below
+#endif
+            if (!shadowStep(h, res, t)) {
                 stage = 3;
                 break;
             }
