@@ -9,6 +9,7 @@
 #include "render_state.h"
 #include "window.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -481,6 +482,44 @@ TEST_F(Stylise, BlockGlitchShowsEachPixelFromItsOwnPlaceOrItsBlocksShiftedRow) {
 }
 
 // ---- the pool ---------------------------------------------------------------------------------
+
+// Where a pass picks a cheaper program for a special case (a one-texel reach, no smear), the
+// picture must be the one the general program draws a hair away from that case.
+TEST_F(Stylise, ShortcutProgramsDrawWhatTheGeneralProgramDraws) {
+    TextureHandle* noise = makeTexture(320, 180, [](int x, int y) {
+        const unsigned h = (unsigned(x) * 73856093u) ^ (unsigned(y) * 19349663u);
+        return Rgba{uint8_t(h), uint8_t(h >> 8), uint8_t(h >> 16), 255};
+    });
+    RenderTargetHandle shortcut = gfx->acquireRenderTarget(320, 180);
+    RenderTargetHandle general = gfx->acquireRenderTarget(320, 180);
+    // Pixels whose channels differ by more than a level of rounding; a tap of the general
+    // program right on a texel edge may still fall on the other side now and then.
+    auto farApart = [](const Pixels& a, const Pixels& b) {
+        int n = 0;
+        for (size_t i = 0; i < a.data.size(); ++i)
+            if (std::abs(int(a.data[i]) - int(b.data[i])) > 1) ++n;
+        return n;
+    };
+    const int pixels = 320 * 180;
+
+    for (const float t : {0.0f, 1.7f}) {
+        postDirBlurRnd(gfx, noise, &shortcut.target, 1.0f, 0.0f, t);
+        postDirBlurRnd(gfx, noise, &general.target, 1.0001f, 0.0f, t);
+        EXPECT_LT(farApart(readBack(shortcut->texture()), readBack(general->texture())),
+                  pixels / 200)
+            << "across, at " << t;
+        postDirBlurRnd(gfx, noise, &shortcut.target, 0.0f, 1.0f, t);
+        postDirBlurRnd(gfx, noise, &general.target, 0.0f, 1.0001f, t);
+        EXPECT_LT(farApart(readBack(shortcut->texture()), readBack(general->texture())),
+                  pixels / 200)
+            << "down, at " << t;
+    }
+
+    postVertOffset(gfx, noise, &shortcut.target, 0.1f, 0.0f);
+    postVertOffset(gfx, noise, &general.target, 0.1f, 1e-6f);
+    EXPECT_LT(farApart(readBack(shortcut->texture()), readBack(general->texture())), pixels / 200)
+        << "vertical offset without a smear";
+}
 
 TEST_F(Stylise, EveryChainGivesBackWhatItBorrows) {
     TextureHandle* source =
