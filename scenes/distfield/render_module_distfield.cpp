@@ -29,6 +29,10 @@ void overlayLogo(igfxContext* gfx, RenderTargetHandle& a, float opacity, const s
     setBlend(gfx, kBlendAdd);
     // A missing image loads as null; its size cannot place a rectangle.
     if (!logo) return;
+    // Added at no strength the logo would leave every colour of A as it is (only A's alpha
+    // under it would go to 0, and nothing after reads it): each logo is on screen for two to
+    // four bars, and the first one costs as much as a full-screen pass.
+    if (opacity <= 0.0f) return;
     const distfield::HalfExtent e = distfield::logoHalfExtent(logo->width, logo->height, scale);
     screenOverlayTextured(gfx, logo, &a.target, -e.w, -e.h, e.w, e.h, opacity);
 }
