@@ -397,7 +397,7 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
     float res = 1.0, t = 0.05;
     vec3 from = pos + n * 0.01;
     int steps = 0;
-    int stage = 0; // 0 taps, 1 shadow steps with map(), 2 with mapFar() past the shell, 3 done
+    int stage = 0; // 0 taps, 1 shadow steps with map(), 2 with shadeDist() past the shell, 3 done
 #ifdef SCENE00
     if (shadeDist(pos) > 0.83 || objectBelow(pos) > 0.55) {
 #else
@@ -526,9 +526,9 @@ void floorRest(float h, float s, int i, inout float t, inout bool hit) {
 }
 
 // After a far step of a ray leaving the bound (d the step's value): false when the rest of the
-// ray is known without stepping. Where the floor is nearer, the bound only grows and the floor
-// only comes closer, so the floor's closed form finishes a ray going down (floorLeft) and a ray
-// going up meets nothing more. Where the bound is nearer and over 1.5 away, a ray going up only
+// ray is known without stepping. Where the floor is nearer, it stays nearer for a ray going
+// down (the bound only grows, the floor only comes closer), which the floor's closed form
+// finishes (floorLeft); a ray going up meets nothing more. Where the bound is nearer and over 1.5 away, a ray going up only
 // gathers glow, and past that point the glow's terms shrink so fast that their sum is 1.4 times
 // the first.
 bool farRest(vec3 rd, float d, inout float glow, inout bool floorLeft) {
