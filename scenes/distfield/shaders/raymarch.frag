@@ -365,9 +365,19 @@ void addTap(int k, float d, float d0, inout vec3 sum, inout vec3 n, inout float 
 // and its 9 h / t stays over 6. Counted in, the floor's height limited the first steps off the
 // floor, and a step limit of 0.5 the rest: every lit floor pixel near the object took all of its
 // steps through the full field.
+#ifdef SCENE03
+// The emblem has no floor to leave out, so longer steps bought nothing there: its shadow keeps
+// the shorter steps and the twelve of them that it was drawn with.
+const float kShadowMaxStep = 0.5;
+const int kShadowSteps = 12;
+#else
+const float kShadowMaxStep = 2.0;
+const int kShadowSteps = 9;
+#endif
+
 bool shadowStep(float h, inout float res, inout float t) {
     res = min(res, 9.0 * h / t);
-    t += clamp(h, 0.06, 2.0);
+    t += clamp(h, 0.06, kShadowMaxStep);
     return !(res < 0.02 || t > 6.0);
 }
 
@@ -423,7 +433,7 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
                 break;
             }
         }
-        if (steps >= 9) stage = 3;
+        if (steps >= kShadowSteps) stage = 3;
     }
     vec3 sum = vec3(0.0);
     float o = 0.0;
@@ -452,7 +462,7 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
             }
         } else {
             steps++;
-            if (!shadowStep(d, res, t) || steps >= 9) stage = 3;
+            if (!shadowStep(d, res, t) || steps >= kShadowSteps) stage = 3;
         }
     }
     for (; stage == 2 && steps < 9; steps++) {
