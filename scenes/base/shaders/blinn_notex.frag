@@ -30,8 +30,15 @@ void main() {
     float falloff = 1.0 / (1.0 + lightDistance * lightDistance / 2700.0);
     float wrap = max((dot(n, l) + 0.15) / 1.15, 0.0);
     float nh = max(dot(n, h), 0.0);
-    float specular = pow(nh, 56.0) * 1.6 * step(0.0, dot(n, l));
-    float fresnel = pow(1.0 - max(dot(n, v), 0.0), 4.0);
+    // Whole powers as products: the driver's pow is a logarithm and an exponential.
+    float nh8 = nh * nh;
+    nh8 *= nh8;
+    nh8 *= nh8;
+    float nh16 = nh8 * nh8;
+    float specular = nh16 * nh16 * nh16 * nh8 * 1.6 * step(0.0, dot(n, l)); // nh^56
+    float rim = 1.0 - max(dot(n, v), 0.0);
+    rim *= rim;
+    float fresnel = rim * rim;
 
     vec3 ambient = mix(kGround, kSky, n.y * 0.5 + 0.5);
     vec3 base = diffcol.rgb;

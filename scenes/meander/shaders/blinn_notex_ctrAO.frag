@@ -23,8 +23,17 @@ void main() {
 
     float ndl = dot(n, l);
     float diffuse = max((ndl + 0.25) / 1.25, 0.0);
-    float specular = ndl > 0.0 ? pow(max(dot(n, h), 0.0), 72.0) : 0.0;
-    float rim = pow(1.0 - max(dot(n, v), 0.0), 3.0);
+    // Whole powers as products: the driver's pow is a logarithm and an exponential.
+    float nh8 = max(dot(n, h), 0.0);
+    nh8 *= nh8;
+    nh8 *= nh8;
+    nh8 *= nh8;
+    float nh64 = nh8 * nh8;
+    nh64 *= nh64;
+    nh64 *= nh64;
+    float specular = ndl > 0.0 ? nh64 * nh8 : 0.0; // nh^72
+    float facing = 1.0 - max(dot(n, v), 0.0);
+    float rim = facing * facing * facing;
     float ao = mix(0.22, 1.0, smoothstep(0.7, 1.75, centreDistance));
 
     vec3 base = diffcol.rgb;

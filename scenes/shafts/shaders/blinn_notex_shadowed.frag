@@ -62,12 +62,20 @@ void main() {
     float nv = max(dot(n, v), 0.0);
     vec3 base = diffcol.rgb;
     vec3 diffuse = base * kLight * nl;
-    vec3 specular = kLight * (0.55 * pow(nh, 60.0) + 0.12 * pow(nh, 8.0)) * step(0.0, dot(n, l));
+    // Whole powers as products: the driver's pow is a logarithm and an exponential.
+    float nh4 = nh * nh;
+    nh4 *= nh4;
+    float nh8 = nh4 * nh4;
+    float nh16 = nh8 * nh8;
+    float nh60 = nh16 * nh16 * nh16 * nh8 * nh4; // 32 + 16 + 8 + 4
+    vec3 specular = kLight * (0.55 * nh60 + 0.12 * nh8) * step(0.0, dot(n, l));
     vec3 direct = (diffuse + specular) * lit * fallOff;
 
     vec3 fill = mix(kFillGround, kFillSky, n.y * 0.5 + 0.5);
     vec3 ambient = (base + 0.15) * fill;
-    vec3 rim = vec3(0.35, 0.28, 0.6) * pow(1.0 - nv, 4.0) * 0.5;
+    float rim4 = (1.0 - nv) * (1.0 - nv);
+    rim4 *= rim4;
+    vec3 rim = vec3(0.35, 0.28, 0.6) * rim4 * 0.5;
 
     fragColor = vec4(direct + ambient + rim, 1.0);
 }
