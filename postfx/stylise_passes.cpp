@@ -23,6 +23,7 @@ const std::string kRgbLut = "post_rgb_lut";
 const std::string kPassthrough = "passthrough";
 const std::string kDirBlurRnd = "dir_blur_rnd";
 const std::string kDirBlurRndTexel = "dir_blur_rnd_texel";
+const std::string kDirBlurRndX = "dir_blur_rnd_x";
 
 const std::string kAspect = "aspect";
 const std::string kParms = "parms";
@@ -171,21 +172,26 @@ void postRgbLut(igfxContext* gfx, TextureHandle* source, TextureHandle* lut,
 void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float dx,
                     float dy, float time) {
     if (!g_dirBlurRndRegistered) {
-        bool jittered = false, texel = false;
+        bool jittered = false, alongX = false, texel = false;
         postRegister(gfx, jittered, "dir_blur_rnd", "post_dir_blur.vert", "post_dir_blur_rnd.frag");
+        postRegister(gfx, alongX, "dir_blur_rnd_x", "post_dir_blur.vert",
+                     "post_dir_blur_rnd_x.frag");
         postRegister(gfx, texel, "dir_blur_rnd_texel", "post_dir_blur.vert",
                      "post_dir_blur_rnd_texel.frag");
         g_dirBlurRndRegistered = true;
     }
     if (!source) return;
     // A reach of exactly one texel along an axis lands the jittered taps the same way at every
-    // jitter (post_dir_blur_rnd_texel.frag), so three fetches give the same picture.
+    // jitter (post_dir_blur_rnd_texel.frag), so three fetches give the same picture; a blur
+    // along x (every streak) keeps its taps on the pixel's row.
     const bool oneTexel = (dx == 1.0f && dy == 0.0f) || (dx == 0.0f && dy == 1.0f);
-    const std::string& shader = oneTexel ? kDirBlurRndTexel : kDirBlurRnd;
+    const std::string& shader = oneTexel     ? kDirBlurRndTexel
+                                : dy == 0.0f ? kDirBlurRndX
+                                             : kDirBlurRnd;
     beginPass(gfx, shader, destination);
     gfx->setTexture(shader, kTex0, source);
     setVec4(gfx, shader, kBlurDir, dx, dy, 0.0f, 0.0f);
     setTextureSize(gfx, shader, source);
-    if (!oneTexel) setScalar(gfx, kDirBlurRnd, kTimeS, time);
+    if (!oneTexel) setScalar(gfx, shader, kTimeS, time);
     endPass(gfx, destination);
 }

@@ -483,7 +483,8 @@ TEST_F(Stylise, BlockGlitchShowsEachPixelFromItsOwnPlaceOrItsBlocksShiftedRow) {
 
 // ---- the pool ---------------------------------------------------------------------------------
 
-// Where a pass picks a cheaper program for a special case (a one-texel reach, no smear), the
+// Where a pass picks a cheaper program for a special case (a one-texel reach, a blur along x,
+// no smear), the
 // picture must be the one the general program draws a hair away from that case.
 TEST_F(Stylise, ShortcutProgramsDrawWhatTheGeneralProgramDraws) {
     TextureHandle* noise = makeTexture(320, 180, [](int x, int y) {
@@ -508,6 +509,11 @@ TEST_F(Stylise, ShortcutProgramsDrawWhatTheGeneralProgramDraws) {
         EXPECT_LT(farApart(readBack(shortcut->texture()), readBack(general->texture())),
                   pixels / 200)
             << "across, at " << t;
+        postDirBlurRnd(gfx, noise, &shortcut.target, 20.0f, 0.0f, t);
+        postDirBlurRnd(gfx, noise, &general.target, 20.0f, 1e-6f, t);
+        EXPECT_LT(farApart(readBack(shortcut->texture()), readBack(general->texture())),
+                  pixels / 200)
+            << "along x, at " << t;
         postDirBlurRnd(gfx, noise, &shortcut.target, 0.0f, 1.0f, t);
         postDirBlurRnd(gfx, noise, &general.target, 0.0f, 1.0001f, t);
         EXPECT_LT(farApart(readBack(shortcut->texture()), readBack(general->texture())),
