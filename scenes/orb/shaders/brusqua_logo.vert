@@ -20,11 +20,20 @@ out float facing;
 // Up for the reflected studio: world up made square to the lens' forward direction.
 out vec3 studioUp;
 
+// The point (up to scale) that the rows a, b and c of a 4 x 4 matrix all send to zero.
+vec4 cross4(vec4 a, vec4 b, vec4 c) {
+    return vec4(dot(a.yzw, cross(b.yzw, c.yzw)), -dot(a.xzw, cross(b.xzw, c.xzw)),
+                dot(a.xyw, cross(b.xyw, c.xyw)), -dot(a.xyz, cross(b.xyz, c.xyz)));
+}
+
 void main() {
     vec4 world = modelmat * position;
     worldPos = world.xyz / world.w;
     worldNormal = (modelmatIT * vec4(normal, 0.0)).xyz;
-    vec4 eye = modelmat * (inverse(mvp) * vec4(0.0, 0.0, 1.0, 0.0));
+    // The camera's centre: the point every row of mvp but the depth row sends to zero (their
+    // 4D cross product), which is what the inverse takes clip (0, 0, 1, 0) back to.
+    mat4 rows = transpose(mvp);
+    vec4 eye = modelmat * cross4(rows[0], rows[1], rows[3]);
     eyePos = eye.xyz / eye.w;
     vec3 forward = normalize(vec3(mvp[0][3], mvp[1][3], mvp[2][3]));
     facing = -dot(normalize(normal), forward);
