@@ -187,10 +187,14 @@ TEST_F(Meander, VersionZeroDrawsTheTrailOnceThenTheBackground) {
     ASSERT_EQ(glitch.size(), 1u);
     EXPECT_FLOAT_EQ(glitch[0][0], 3.0f);
     EXPECT_FLOAT_EQ(glitch[0][1], 0.25f);
-    // The streaks are added at the track's opacity (the glow's own add runs at 1).
-    const auto added = h->gfx->vectorsOf("add_comp", "opasity");
-    ASSERT_EQ(added.size(), 2u);
-    EXPECT_FLOAT_EQ(added[1][0], 0.4f);
+    // The streaks are added at the track's opacity (the glow's own add runs at 1); the glow
+    // is smaller than the picture, the streaks are its size and take the same-size program.
+    const auto glowAdded = h->gfx->vectorsOf("add_comp", "opasity");
+    ASSERT_EQ(glowAdded.size(), 1u);
+    EXPECT_FLOAT_EQ(glowAdded[0][0], 1.0f);
+    const auto added = h->gfx->vectorsOf("add_comp_texel", "opasity");
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_FLOAT_EQ(added[0][0], 0.4f);
     EXPECT_EQ(glow(), (std::array<float, 3>{128.0f, 128.0f, 1.25f}));
     // Leases: A, T, B, then the chains' own.
     ASSERT_GE(h->gfx->leases.size(), 3u);

@@ -148,7 +148,7 @@ TEST_F(Orb, TheChainAlternatesTwoTargetsAndEndsWithA) {
     }
     EXPECT_EQ(h->gfx->quadShaders(),
               (std::vector<std::string>{"modulate_comp", "radialblur", "coloffset", "digiglitch",
-                                        "digiglitch2", "grain", "passthrough"}));
+                                        "digiglitch2", "grain", "passthrough_texel"}));
     // A (the logo) -> B -> A -> B -> A -> B -> A, and A is what is shown.
     const auto in = inputs();
     ASSERT_EQ(in.size(), 7u);
@@ -157,7 +157,7 @@ TEST_F(Orb, TheChainAlternatesTwoTargetsAndEndsWithA) {
     EXPECT_NE(a, b);
     for (size_t i = 0; i < in.size(); ++i)
         EXPECT_EQ(in[i].second, i % 2 == 0 ? a : b) << in[i].first;
-    EXPECT_EQ(in.back().first, "passthrough");
+    EXPECT_EQ(in.back().first, "passthrough_texel"); // the screen's size: texel for texel
 }
 
 TEST_F(Orb, TheFrameIsLaidOverPremultiplied) {

@@ -71,17 +71,21 @@ TEST_F(Pillars, ThePostChainRunsInItsOrderEveryFrame) {
     // First the spectrogram's programs are made; from then on each frame asks for the same.
     for (const char* s : {"fftcol", "unshaded_textured"})
         EXPECT_TRUE(h->real->hasShader(s, nullptr)) << s;
+    // Copies of the screen's size read texel for texel, and a vertical offset without a
+    // smear reads its row once: those take the passes' same-size programs.
     const std::vector<std::string> expected = {
-        "bgshader", "blinn_notex", "blinn_notex", "cylshader",  "fxaa_prepass", "fxaa",
-        "dof",      "passthrough", "downsample",  "downsample", "downsample",   "dir_blur",
-        "dir_blur", "unsharp",     "post_barrel", "vertoffset", "modulate_comp"};
+        "bgshader",     "blinn_notex", "blinn_notex", "cylshader",
+        "fxaa_prepass", "fxaa",        "dof",         "passthrough_texel",
+        "downsample",   "downsample",  "downsample",  "dir_blur",
+        "dir_blur",     "unsharp",     "post_barrel", "vertoffset_texel",
+        "modulate_comp"};
     const std::vector<std::string>& used = h->gfx->used;
     ASSERT_GE(used.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(used.begin(), used.begin() + expected.size()), expected);
     // ... bloom, colour offset, grain, levels, the spectrogram, burn, title, and the blit out.
     const std::vector<std::string> tail = {"coloffset",         "grain",     "levels",
                                            "unshaded_textured", "burn_comp", "ss_overlay_masked",
-                                           "passthrough"};
+                                           "passthrough_texel"};
     EXPECT_EQ(std::vector<std::string>(used.end() - tail.size(), used.end()), tail);
     EXPECT_EQ(h->gfx->vectorsOf("dof", "parms"), (std::vector<Vec4>{{100, 160, 0, 0}}));
 }

@@ -63,7 +63,7 @@ TEST_F(Vortex, ThePassChainRunsInOrderOnTwoFullSizeTargets) {
     }
     EXPECT_EQ(h->gfx->quadShaders(),
               (std::vector<std::string>{"post_rgb_lut", "dof", "coloffset", "digiglitch",
-                                        "digiglitch2", "passthrough"}));
+                                        "digiglitch2", "passthrough_texel"}));
     // The tunnel and its greetings come first.
     ASSERT_GE(h->gfx->used.size(), 2u);
     EXPECT_EQ(h->gfx->used[0], "blinn_notex_falloff");
