@@ -445,7 +445,7 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
     vec3 sum = vec3(0.0);
     float o = 0.0;
     int k = floorHit ? 3 : 0; // the floor's normal is +y: occlusion taps only
-    for (int guard = 0; stage < 2 && guard < 14; guard++) {
+    for (int guard = 0; stage < 2 && guard < 5 + kShadowSteps; guard++) {
         vec3 q = stage == 0 ? tapPoint(k, pos, n) : from + l * t;
         if (stage == 1) {
             if (boundAhead(q, l) > 0.67) {
@@ -472,7 +472,7 @@ void shade(vec3 pos, float d0, bool floorHit, vec3 l, out vec3 n, out float ao, 
             if (!shadowStep(d, res, t) || steps >= kShadowSteps) stage = 3;
         }
     }
-    for (; stage == 2 && steps < 9; steps++) {
+    for (; stage == 2 && steps < kShadowSteps; steps++) {
         vec3 q = from + l * t;
         if (boundAhead(q, l) > 0.67 || !shadowStep(shadeDist(q), res, t)) break;
     }
