@@ -94,10 +94,22 @@ void postCopy(igfxContext* gfx, TextureHandle* texture, float u, float v) {
 void postCopyClamp(igfxContext* gfx, TextureHandle* texture, float u, float v) {
     postRegister(gfx, g_copyClampRegistered, "passthrough_clamp", "post_passthrough_clamp.vert",
                  "post_passthrough_clamp.frag");
+    postRegister(gfx, g_passthroughTexelRegistered, "passthrough_texel", "post_passthrough.vert",
+                 "post_passthrough_texel.frag");
     if (!texture) return;
     gfx->pushRenderState();
     postSetDefault2DState(gfx);
     rs::setBlend(*gfx->renderState(), kBlendOne, kBlendOneMinusSrcAlpha, kBlendOne, kBlendOne);
+    // The whole of a texture of the viewport's size: every read sits on a texel's centre, well
+    // inside the limit, so the copy is texel for texel (the distance field's march, each frame).
+    const int32_t* viewport = gfx->viewport();
+    if (u == 1.0f && v == 1.0f && texture->width == viewport[2] && texture->height == viewport[3]) {
+        gfx->useShader(kPassthroughTexel);
+        gfx->setTexture(kPassthroughTexel, kTex0, texture);
+        gfx->drawFullscreenQuadUV(u, v);
+        gfx->popRenderState();
+        return;
+    }
     gfx->useShader(kPassthroughClamp);
     gfx->setTexture(kPassthroughClamp, kTex0, texture);
     const float w = static_cast<float>(texture->width), h = static_cast<float>(texture->height);
