@@ -13,7 +13,6 @@ namespace {
 // ---- shader names and uniforms --------------------------------------------------------------
 
 const std::string kPassthrough = "passthrough";
-const std::string kPassthroughTexel = "passthrough_texel";
 const std::string kPassthroughClamp = "passthrough_clamp";
 const std::string kDirBlur = "dir_blur";
 const std::string kDownsample = "downsample";
@@ -30,7 +29,6 @@ const std::string kEdgeThresholdMin = "fxaaQualityEdgeThresholdMin";
 // ---- registration flags, one per pass -------------------------------------------------------
 
 bool g_passthroughRegistered = false;
-bool g_passthroughTexelRegistered = false;
 bool g_copyRegistered = false;
 bool g_copyClampRegistered = false;
 bool g_dirBlurRegistered = false;
@@ -60,8 +58,7 @@ void blurAxis(igfxContext* gfx, TextureHandle* source, iRenderTarget* target, fl
 
 void postPassthrough(igfxContext* gfx, TextureHandle* texture) {
     registerPassthrough(gfx, g_passthroughRegistered);
-    postRegister(gfx, g_passthroughTexelRegistered, "passthrough_texel", "post_passthrough.vert",
-                 "post_passthrough_texel.frag");
+    registerTexelCopy(gfx);
     if (!texture) return;
     // A texture of the viewport's size is copied texel for texel; another size is filtered.
     const int32_t* viewport = gfx->viewport();
@@ -94,8 +91,7 @@ void postCopy(igfxContext* gfx, TextureHandle* texture, float u, float v) {
 void postCopyClamp(igfxContext* gfx, TextureHandle* texture, float u, float v) {
     postRegister(gfx, g_copyClampRegistered, "passthrough_clamp", "post_passthrough_clamp.vert",
                  "post_passthrough_clamp.frag");
-    postRegister(gfx, g_passthroughTexelRegistered, "passthrough_texel", "post_passthrough.vert",
-                 "post_passthrough_texel.frag");
+    registerTexelCopy(gfx);
     if (!texture) return;
     gfx->pushRenderState();
     postSetDefault2DState(gfx);

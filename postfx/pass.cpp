@@ -9,6 +9,11 @@
 const std::string kTex0 = "tex0";
 const std::string kTex0Size = "tex0siz";
 const std::string kOpacity = "opasity";
+const std::string kPassthroughTexel = "passthrough_texel";
+
+namespace {
+bool g_texelCopyRegistered = false;
+} // namespace
 
 void postSetDefault2DState(igfxContext* gfx) {
     uint64_t& w = *gfx->renderState();
@@ -64,4 +69,16 @@ void setTextureSize(igfxContext* gfx, const std::string& shader, const TextureHa
                     const std::string& uniform) {
     const float w = static_cast<float>(texture->width), h = static_cast<float>(texture->height);
     setVec4(gfx, shader, uniform, w, h, 1.0f / w, 1.0f / h);
+}
+
+void registerTexelCopy(igfxContext* gfx) {
+    postRegister(gfx, g_texelCopyRegistered, "passthrough_texel", "post_passthrough.vert",
+                 "post_passthrough_texel.frag");
+}
+
+void texelCopyPass(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
+    registerTexelCopy(gfx);
+    beginPass(gfx, kPassthroughTexel, destination);
+    gfx->setTexture(kPassthroughTexel, kTex0, source);
+    endPass(gfx, destination);
 }

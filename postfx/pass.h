@@ -36,3 +36,11 @@ void setVec4(igfxContext* gfx, const std::string& shader, const std::string& uni
 // "tex0siz" = (w, h, 1/w, 1/h) of the texture.
 void setTextureSize(igfxContext* gfx, const std::string& shader, const TextureHandle* texture,
                     const std::string& uniform = kTex0Size);
+
+// The copy texel for texel ("passthrough_texel", each pixel reading the texel texelOf finds):
+// what a blit of a picture of the viewport's size draws, and what a pass whose effect is at
+// zero draws instead of its own program when that would copy every texel unchanged.
+extern const std::string kPassthroughTexel;
+void registerTexelCopy(igfxContext* gfx);
+// The standard pass with that program, source into destination.
+void texelCopyPass(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination);

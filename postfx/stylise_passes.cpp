@@ -126,7 +126,10 @@ void postDigitalGlitch(igfxContext* gfx, TextureHandle* source, iRenderTarget** 
                        float a, float b) {
     postRegister(gfx, g_digiGlitchRegistered, "digiglitch", "post_comp.vert",
                  "post_digital_glitch.frag");
+    registerTexelCopy(gfx);
     if (!source) return;
+    // No strength: no block can be hit, and every pixel reads its own texel.
+    if (!(b > 0.0f)) return texelCopyPass(gfx, source, destination);
     beginPass(gfx, kDigiGlitch, destination);
     setVec4(gfx, kDigiGlitch, kParms, a, b, 0.0f, 0.0f);
     gfx->setTexture(kDigiGlitch, kTex0, source);
@@ -137,7 +140,10 @@ void postDigitalGlitch2(igfxContext* gfx, TextureHandle* source, iRenderTarget**
                         float time, float glitch) {
     postRegister(gfx, g_digiGlitch2Registered, "digiglitch2", "post_comp.vert",
                  "post_digital_glitch2.frag");
+    registerTexelCopy(gfx);
     if (!source) return;
+    // No strength: no band moves and the three channels come from one texel, the pixel's own.
+    if (!(glitch > 0.0f)) return texelCopyPass(gfx, source, destination);
     beginPass(gfx, kDigiGlitch2, destination);
     setScalar(gfx, kDigiGlitch2, kTimeS, time);
     setScalar(gfx, kDigiGlitch2, kGlitch, glitch);
