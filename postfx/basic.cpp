@@ -16,6 +16,7 @@ const std::string kPassthrough = "passthrough";
 const std::string kPassthroughClamp = "passthrough_clamp";
 const std::string kDirBlur = "dir_blur";
 const std::string kDownsample = "downsample";
+const std::string kDownsampleTexel = "downsample_texel";
 const std::string kFxaaPrepass = "fxaa_prepass";
 const std::string kFxaa = "fxaa";
 
@@ -137,11 +138,22 @@ void postBlurTarget(igfxContext* gfx, iRenderTarget** target) {
 }
 
 void postDownsample(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
-    postRegister(gfx, g_downsampleRegistered, "downsample", "post_downsample.vert",
-                 "post_downsample.frag");
+    if (!g_downsampleRegistered) {
+        bool general = false, half = false;
+        postRegister(gfx, general, "downsample", "post_downsample.vert", "post_downsample.frag");
+        postRegister(gfx, half, "downsample_texel", "post_downsample.vert",
+                     "post_downsample_texel.frag");
+        g_downsampleRegistered = true;
+    }
     if (!source) return;
-    beginPass(gfx, kDownsample, destination);
-    gfx->setTexture(kDownsample, kTex0, source);
+    // Halving on both axes (every chain's step) reads its 2 x 2 texels as they are.
+    const TextureHandle* out = destination && *destination ? (*destination)->texture() : nullptr;
+    const int32_t* viewport = gfx->viewport();
+    const int w = out ? out->width : viewport[2], h = out ? out->height : viewport[3];
+    const bool halves = source->width == 2 * w && source->height == 2 * h;
+    const std::string& shader = halves ? kDownsampleTexel : kDownsample;
+    beginPass(gfx, shader, destination);
+    gfx->setTexture(shader, kTex0, source);
     endPass(gfx, destination);
 }
 

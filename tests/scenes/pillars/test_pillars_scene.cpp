@@ -71,14 +71,25 @@ TEST_F(Pillars, ThePostChainRunsInItsOrderEveryFrame) {
     // First the spectrogram's programs are made; from then on each frame asks for the same.
     for (const char* s : {"fftcol", "unshaded_textured"})
         EXPECT_TRUE(h->real->hasShader(s, nullptr)) << s;
-    // Copies of the screen's size read texel for texel, and a vertical offset without a
-    // smear reads its row once: those take the passes' same-size programs.
-    const std::vector<std::string> expected = {
-        "bgshader",     "blinn_notex", "blinn_notex", "cylshader",
-        "fxaa_prepass", "fxaa",        "dof",         "passthrough_texel",
-        "downsample",   "downsample",  "downsample",  "dir_blur",
-        "dir_blur",     "unsharp",     "post_barrel", "vertoffset_texel",
-        "modulate_comp"};
+    // Copies of the screen's size read texel for texel, halvings read their 2 x 2 texels, and
+    // a vertical offset without a smear reads its row once: the passes' same-size programs.
+    const std::vector<std::string> expected = {"bgshader",
+                                               "blinn_notex",
+                                               "blinn_notex",
+                                               "cylshader",
+                                               "fxaa_prepass",
+                                               "fxaa",
+                                               "dof",
+                                               "passthrough_texel",
+                                               "downsample_texel",
+                                               "downsample_texel",
+                                               "downsample_texel",
+                                               "dir_blur",
+                                               "dir_blur",
+                                               "unsharp",
+                                               "post_barrel",
+                                               "vertoffset_texel",
+                                               "modulate_comp"};
     const std::vector<std::string>& used = h->gfx->used;
     ASSERT_GE(used.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(used.begin(), used.begin() + expected.size()), expected);
