@@ -44,10 +44,15 @@ done
 # search, and the next one the message box SDL opens from a fresh process: without -noreset about
 # one box in seven failed to open under a tight polling loop. A desktop never resets this way (its
 # window manager stays connected), so the server, not the player, is what has to change.
+# -ardelay: xdotool presses and releases a key as two requests; on a loaded machine it can be
+# put to sleep between them for longer than the server's autorepeat delay (660 ms), and the
+# server then types the key again and again (the live test saw its Up seek bars and then edit
+# a track). A minute's delay keeps every key a single press.
 start_xvfb() {
     local fifo="$ROOT/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset -ardelay 60000 -arinterval 60000 \
+        3>"$fifo" 2>/dev/null &
     XVFB_PID=$!
     local n
     read -r -t 20 n <"$fifo" || { echo "FAIL: Xvfb did not start"; exit 1; }
