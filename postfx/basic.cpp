@@ -138,18 +138,13 @@ void postBlurTarget(igfxContext* gfx, iRenderTarget** target) {
 }
 
 void postDownsample(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
-    if (!g_downsampleRegistered) {
-        bool general = false, half = false;
-        postRegister(gfx, general, "downsample", "post_downsample.vert", "post_downsample.frag");
-        postRegister(gfx, half, "downsample_texel", "post_downsample.vert",
-                     "post_downsample_texel.frag");
-        g_downsampleRegistered = true;
-    }
+    postRegisterWithVariant(gfx, g_downsampleRegistered, "downsample", "post_downsample.vert",
+                            "post_downsample.frag", "downsample_texel",
+                            "post_downsample_texel.frag");
     if (!source) return;
     // Halving on both axes (every chain's step) reads its 2 x 2 texels as they are.
-    const TextureHandle* out = destination && *destination ? (*destination)->texture() : nullptr;
-    const int32_t* viewport = gfx->viewport();
-    const int w = out ? out->width : viewport[2], h = out ? out->height : viewport[3];
+    int w = 0, h = 0;
+    destinationSize(gfx, destination, w, h);
     const bool halves = source->width == 2 * w && source->height == 2 * h;
     const std::string& shader = halves ? kDownsampleTexel : kDownsample;
     beginPass(gfx, shader, destination);

@@ -32,6 +32,23 @@ void postRegister(igfxContext* gfx, bool& registered, const char* name, const ch
                     std::string("data/shaders/") + fragmentFile);
 }
 
+void postRegisterWithVariant(igfxContext* gfx, bool& registered, const char* name,
+                             const char* vertexFile, const char* fragmentFile,
+                             const char* variantName, const char* variantFragmentFile) {
+    if (registered) return;
+    bool pass = false, variant = false;
+    postRegister(gfx, pass, name, vertexFile, fragmentFile);
+    postRegister(gfx, variant, variantName, vertexFile, variantFragmentFile);
+    registered = true;
+}
+
+void destinationSize(igfxContext* gfx, iRenderTarget** destination, int& width, int& height) {
+    const TextureHandle* out = destination && *destination ? (*destination)->texture() : nullptr;
+    const int32_t* viewport = gfx->viewport();
+    width = out ? out->width : viewport[2];
+    height = out ? out->height : viewport[3];
+}
+
 void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination,
                int clearFlags) {
     gfx->pushRenderState();

@@ -21,6 +21,15 @@ extern const std::string kOpacity;  // "opasity"
 void postRegister(igfxContext* gfx, bool& registered, const char* name, const char* vertexFile,
                   const char* fragmentFile);
 
+// A pass's program and the one it draws a special case with (same vertex file), both under
+// the pass's one flag.
+void postRegisterWithVariant(igfxContext* gfx, bool& registered, const char* name,
+                             const char* vertexFile, const char* fragmentFile,
+                             const char* variantName, const char* variantFragmentFile);
+
+// The size a pass draws at: the destination's texture, or without one the bound viewport's.
+void destinationSize(igfxContext* gfx, iRenderTarget** destination, int& width, int& height);
+
 // Standard steps 2-4: push, default 2-D state, bind the destination with `clearFlags`, use
 // the shader. A null destination draws into whatever framebuffer is bound (postfx.h).
 void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination,

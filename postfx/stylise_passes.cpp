@@ -79,13 +79,9 @@ void postDof(igfxContext* gfx, iRenderTarget* source, iRenderTarget** destinatio
 
 void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                     const float& amount, const float& scale) {
-    if (!g_vertOffsetRegistered) {
-        bool smear = false, texel = false;
-        postRegister(gfx, smear, "vertoffset", "post_vertoffset.vert", "post_vertoffset.frag");
-        postRegister(gfx, texel, "vertoffset_texel", "post_vertoffset.vert",
-                     "post_vertoffset_texel.frag");
-        g_vertOffsetRegistered = true;
-    }
+    postRegisterWithVariant(gfx, g_vertOffsetRegistered, "vertoffset", "post_vertoffset.vert",
+                            "post_vertoffset.frag", "vertoffset_texel",
+                            "post_vertoffset_texel.frag");
     if (!source) return;
     // Without a smear (the distance field's whole part, the reactor between its pulses) one
     // read per pixel gives what the smear's nine reads of one row would.
@@ -95,9 +91,9 @@ void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** des
     gfx->setTexture(shader, kTex0, source);
     // The blur length is given in pixels of a 1280-wide frame and follows the destination;
     // without one the pass draws into the bound framebuffer, whose width the viewport holds.
-    const TextureHandle* out = destination && *destination ? (*destination)->texture() : nullptr;
-    const float width = static_cast<float>(out ? out->width : gfx->viewport()[2]);
-    setVec4(gfx, shader, kParms, amount, width * scale / 1280.0f, 0.0f, 0.0f);
+    int width = 0, height = 0;
+    destinationSize(gfx, destination, width, height);
+    setVec4(gfx, shader, kParms, amount, static_cast<float>(width) * scale / 1280.0f, 0.0f, 0.0f);
     endPass(gfx, destination);
 }
 
