@@ -82,6 +82,22 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
     }
 }
 
+bool isModifier(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+    case SDLK_LALT:
+    case SDLK_RALT:
+    case SDLK_LGUI:
+    case SDLK_RGUI:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 bool panelInit(SDL_Window* window, SDL_GLContext context) {
@@ -98,8 +114,15 @@ bool panelInit(SDL_Window* window, SDL_GLContext context) {
 
 bool panelEvent(const SDL_Event& event) {
     if (!g_ready) return false;
-    ImGui_ImplSDL2_ProcessEvent(&event);
     const ImGuiIO& io = ImGui::GetIO();
+    // The keys are the player's. ImGui gets a key press only while one of its fields is being
+    // typed into, and the modifiers always (Ctrl+click types into the value field). Otherwise a
+    // Tab held across a frame, as a person holds it, moved ImGui's focus into the value field:
+    // the keys after it were typed there, and leaving the field wrote its value as a track edit.
+    // Releases always reach it, so ImGui never sees a key as still held.
+    if (event.type == SDL_KEYDOWN && !io.WantTextInput && !isModifier(event.key.keysym.sym))
+        return false;
+    ImGui_ImplSDL2_ProcessEvent(&event);
     const bool mouse = event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP ||
                        event.type == SDL_MOUSEWHEEL || event.type == SDL_MOUSEMOTION;
     const bool keys =

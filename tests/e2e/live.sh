@@ -84,10 +84,11 @@ key l
 check "l turns the loop off" wait_status ' paused loop off$' $STEP
 key Home
 check "Home: the start" wait_status '^live: 0 ms b0:0\.00 paused seek start$' $STEP
-# Tab steps through the scene spans in time order; the march scene's opens at bar 88.
+# Tab steps through the scene spans in time order; the march scene's opens at bar 88. Each Tab
+# is held across frames, as a person's is: the panel must leave it to the player.
 tabbed=0
 for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do
-    key Tab
+    xdotool keydown Tab && sleep 0.3 && xdotool keyup Tab
     wait_status ' paused scene [A-Za-z0-9_.-]+$' $STEP || break
     [[ "$LINE" =~ b88:0\.00\ paused\ scene\ march_scene$ ]] && { tabbed=1; break; }
 done
