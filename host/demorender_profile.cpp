@@ -90,8 +90,10 @@ int runProfile(int64_t fromMs, int64_t toMs, int fps) {
     const bool gpu = g_gpu.init();
     // The GL driver (Mesa, and LLVM compiling llvmpipe's shader variants; libgcc_s takes
     // the frames of the code LLVM made), also where it allocates through the C and C++
-    // libraries or the compressed shader cache.
-    setAsideAllocationsFrom({"libLLVM", "_dri.so", "libgcc_s"},
+    // libraries or the compressed shader cache. Mesa 24 and later keeps its drivers in
+    // libgallium-*.so (the *_dri.so are stubs then); NVIDIA's are libnvidia-*.so and
+    // lib*_nvidia.so. Without them, a real GPU's driver allocations were counted as the demo's.
+    setAsideAllocationsFrom({"libLLVM", "_dri.so", "libgallium", "nvidia", "libgcc_s"},
                             {"libstdc++", "libc.so", "libzstd"});
     const long driverBefore = driverAllocationCount();
     setSceneObserver(observe);
