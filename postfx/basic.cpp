@@ -62,9 +62,8 @@ void postPassthrough(igfxContext* gfx, TextureHandle* texture) {
     registerTexelCopy(gfx);
     if (!texture) return;
     // A texture of the viewport's size is copied texel for texel; another size is filtered.
-    const int32_t* viewport = gfx->viewport();
-    const bool sameSize = texture->width == viewport[2] && texture->height == viewport[3];
-    const std::string& shader = sameSize ? kPassthroughTexel : kPassthrough;
+    const std::string& shader =
+        sameSizeAsDestination(gfx, texture, nullptr) ? kPassthroughTexel : kPassthrough;
     gfx->pushRenderState();
     gfx->useShader(shader);
     gfx->setTexture(shader, kTex0, texture);
@@ -99,8 +98,7 @@ void postCopyClamp(igfxContext* gfx, TextureHandle* texture, float u, float v) {
     rs::setBlend(*gfx->renderState(), kBlendOne, kBlendOneMinusSrcAlpha, kBlendOne, kBlendOne);
     // The whole of a texture of the viewport's size: every read sits on a texel's centre, well
     // inside the limit, so the copy is texel for texel (the distance field's march, each frame).
-    const int32_t* viewport = gfx->viewport();
-    if (u == 1.0f && v == 1.0f && texture->width == viewport[2] && texture->height == viewport[3]) {
+    if (u == 1.0f && v == 1.0f && sameSizeAsDestination(gfx, texture, nullptr)) {
         gfx->useShader(kPassthroughTexel);
         gfx->setTexture(kPassthroughTexel, kTex0, texture);
         gfx->drawFullscreenQuadUV(u, v);
@@ -138,9 +136,9 @@ void postBlurTarget(igfxContext* gfx, iRenderTarget** target) {
 }
 
 void postDownsample(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination) {
-    postRegisterWithVariant(gfx, g_downsampleRegistered, "downsample", "post_downsample.vert",
-                            "post_downsample.frag", "downsample_texel",
-                            "post_downsample_texel.frag");
+    postRegisterWithVariants(gfx, g_downsampleRegistered, "downsample", "post_downsample.vert",
+                             "post_downsample.frag",
+                             {{"downsample_texel", "post_downsample_texel.frag"}});
     if (!source) return;
     // Halving on both axes (every chain's step) reads its 2 x 2 texels as they are.
     int w = 0, h = 0;

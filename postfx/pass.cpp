@@ -32,13 +32,16 @@ void postRegister(igfxContext* gfx, bool& registered, const char* name, const ch
                     std::string("data/shaders/") + fragmentFile);
 }
 
-void postRegisterWithVariant(igfxContext* gfx, bool& registered, const char* name,
-                             const char* vertexFile, const char* fragmentFile,
-                             const char* variantName, const char* variantFragmentFile) {
+void postRegisterWithVariants(igfxContext* gfx, bool& registered, const char* name,
+                              const char* vertexFile, const char* fragmentFile,
+                              std::initializer_list<PostVariant> variants) {
     if (registered) return;
-    bool pass = false, variant = false;
+    bool pass = false;
     postRegister(gfx, pass, name, vertexFile, fragmentFile);
-    postRegister(gfx, variant, variantName, vertexFile, variantFragmentFile);
+    for (const PostVariant& v : variants) {
+        bool variant = false;
+        postRegister(gfx, variant, v.name, vertexFile, v.fragmentFile);
+    }
     registered = true;
 }
 
@@ -47,6 +50,13 @@ void destinationSize(igfxContext* gfx, iRenderTarget** destination, int& width, 
     const int32_t* viewport = gfx->viewport();
     width = out ? out->width : viewport[2];
     height = out ? out->height : viewport[3];
+}
+
+bool sameSizeAsDestination(igfxContext* gfx, const TextureHandle* texture,
+                           iRenderTarget** destination) {
+    int width = 0, height = 0;
+    destinationSize(gfx, destination, width, height);
+    return texture->width == width && texture->height == height;
 }
 
 void beginPass(igfxContext* gfx, const std::string& shader, iRenderTarget** destination,

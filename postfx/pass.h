@@ -9,6 +9,7 @@
 #include "irender_target.h"
 #include "texture_handle.h"
 
+#include <initializer_list>
 #include <string>
 
 // Names go to the context as std::string references: passes keep theirs as static constants,
@@ -21,14 +22,21 @@ extern const std::string kOpacity;  // "opasity"
 void postRegister(igfxContext* gfx, bool& registered, const char* name, const char* vertexFile,
                   const char* fragmentFile);
 
-// A pass's program and the one it draws a special case with (same vertex file), both under
-// the pass's one flag.
-void postRegisterWithVariant(igfxContext* gfx, bool& registered, const char* name,
-                             const char* vertexFile, const char* fragmentFile,
-                             const char* variantName, const char* variantFragmentFile);
+// A pass's program and the ones it draws special cases with (same vertex file, a fragment file
+// each), all under the pass's one flag.
+struct PostVariant {
+    const char* name;
+    const char* fragmentFile;
+};
+void postRegisterWithVariants(igfxContext* gfx, bool& registered, const char* name,
+                              const char* vertexFile, const char* fragmentFile,
+                              std::initializer_list<PostVariant> variants);
 
 // The size a pass draws at: the destination's texture, or without one the bound viewport's.
 void destinationSize(igfxContext* gfx, iRenderTarget** destination, int& width, int& height);
+// Whether `texture` is that size: each pixel then reads exactly one texel.
+bool sameSizeAsDestination(igfxContext* gfx, const TextureHandle* texture,
+                           iRenderTarget** destination);
 
 // Standard steps 2-4: push, default 2-D state, bind the destination with `clearFlags`, use
 // the shader. A null destination draws into whatever framebuffer is bound (postfx.h).

@@ -79,9 +79,9 @@ void postDof(igfxContext* gfx, iRenderTarget* source, iRenderTarget** destinatio
 
 void postVertOffset(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination,
                     const float& amount, const float& scale) {
-    postRegisterWithVariant(gfx, g_vertOffsetRegistered, "vertoffset", "post_vertoffset.vert",
-                            "post_vertoffset.frag", "vertoffset_texel",
-                            "post_vertoffset_texel.frag");
+    postRegisterWithVariants(gfx, g_vertOffsetRegistered, "vertoffset", "post_vertoffset.vert",
+                             "post_vertoffset.frag",
+                             {{"vertoffset_texel", "post_vertoffset_texel.frag"}});
     if (!source) return;
     // Without a smear (the distance field's whole part, the reactor between its pulses) one
     // read per pixel gives what the smear's nine reads of one row would.
@@ -173,15 +173,10 @@ void postRgbLut(igfxContext* gfx, TextureHandle* source, TextureHandle* lut,
 
 void postDirBlurRnd(igfxContext* gfx, TextureHandle* source, iRenderTarget** destination, float dx,
                     float dy, float time) {
-    if (!g_dirBlurRndRegistered) {
-        bool jittered = false, alongX = false, texel = false;
-        postRegister(gfx, jittered, "dir_blur_rnd", "post_dir_blur.vert", "post_dir_blur_rnd.frag");
-        postRegister(gfx, alongX, "dir_blur_rnd_x", "post_dir_blur.vert",
-                     "post_dir_blur_rnd_x.frag");
-        postRegister(gfx, texel, "dir_blur_rnd_texel", "post_dir_blur.vert",
-                     "post_dir_blur_rnd_texel.frag");
-        g_dirBlurRndRegistered = true;
-    }
+    postRegisterWithVariants(gfx, g_dirBlurRndRegistered, "dir_blur_rnd", "post_dir_blur.vert",
+                             "post_dir_blur_rnd.frag",
+                             {{"dir_blur_rnd_x", "post_dir_blur_rnd_x.frag"},
+                              {"dir_blur_rnd_texel", "post_dir_blur_rnd_texel.frag"}});
     if (!source) return;
     // A reach of exactly one texel along an axis lands the jittered taps the same way at every
     // jitter (post_dir_blur_rnd_texel.frag), so three fetches give the same picture; a blur

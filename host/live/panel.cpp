@@ -82,20 +82,9 @@ void timelineStrip(const PanelView& view, PanelRequests& asked) {
     }
 }
 
-bool isModifier(SDL_Keycode key) {
-    switch (key) {
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-    case SDLK_LALT:
-    case SDLK_RALT:
-    case SDLK_LGUI:
-    case SDLK_RGUI:
-        return true;
-    default:
-        return false;
-    }
+// Ctrl, Shift, Alt and GUI, left and right: SDL numbers their scancodes in one run.
+bool isModifier(SDL_Scancode key) {
+    return key >= SDL_SCANCODE_LCTRL && key <= SDL_SCANCODE_RGUI;
 }
 
 } // namespace
@@ -120,7 +109,7 @@ bool panelEvent(const SDL_Event& event) {
     // Tab held across a frame, as a person holds it, moved ImGui's focus into the value field:
     // the keys after it were typed there, and leaving the field wrote its value as a track edit.
     // Releases always reach it, so ImGui never sees a key as still held.
-    if (event.type == SDL_KEYDOWN && !io.WantTextInput && !isModifier(event.key.keysym.sym))
+    if (event.type == SDL_KEYDOWN && !io.WantTextInput && !isModifier(event.key.keysym.scancode))
         return false;
     ImGui_ImplSDL2_ProcessEvent(&event);
     const bool mouse = event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP ||

@@ -46,8 +46,8 @@ done
 # window manager stays connected), so the server, not the player, is what has to change.
 # -ardelay: xdotool presses and releases a key as two requests; on a loaded machine it can be
 # put to sleep between them for longer than the server's autorepeat delay (660 ms), and the
-# server then types the key again and again (the live test saw its Up seek bars and then edit
-# a track). A minute's delay keeps every key a single press.
+# server then types the key again and again (an Up seeks bar after bar). A minute's delay keeps
+# every key a single press.
 start_xvfb() {
     local fifo="$ROOT/displayfd"
     mkfifo "$fifo"

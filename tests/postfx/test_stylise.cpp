@@ -484,8 +484,7 @@ TEST_F(Stylise, BlockGlitchShowsEachPixelFromItsOwnPlaceOrItsBlocksShiftedRow) {
 // ---- the pool ---------------------------------------------------------------------------------
 
 // Where a pass picks a cheaper program for a special case (a one-texel reach, a blur along x,
-// no smear), the
-// picture must be the one the general program draws a hair away from that case.
+// no smear), the picture must be the one the general program draws a hair away from that case.
 TEST_F(Stylise, ShortcutProgramsDrawWhatTheGeneralProgramDraws) {
     TextureHandle* noise = makeTexture(320, 180, [](int x, int y) {
         const unsigned h = (unsigned(x) * 73856093u) ^ (unsigned(y) * 19349663u);
